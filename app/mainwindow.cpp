@@ -1,0 +1,306 @@
+#include "mainwindow.h"
+
+#include "artwork.h"
+#include "check.h"
+#include "formdesign.h"
+#include "g.h"
+#include "pathutil.h"
+#include "progressreadout.h"
+#include "prompts.h"
+#include "stationtable.h"
+#include "uccalendar.h"
+#include "xpb.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+const QString Main::AppVersion = u"1.1"_s;
+
+namespace {
+
+const QString CaptionBase = u"Tunetrawl"_s;
+const QString CaptionCredit = u" — сборник эфиров от команды Tunetrawl"_s;
+const QString FolderPlaceholder = u"Выберите каталог для сохранения"_s;
+
+QColor Grey(int level)
+{
+    return QColor(level, level, level);
+}
+
+void SetBase(QWidget *w, const QColor &color)
+{
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Base, color);
+    w->setPalette(palette);
+}
+
+QLabel *TransparentLabel(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setGeometry(FormDesign::Geometry(name));
+    return label;
+}
+
+QString Today()
+{
+    // Always day.month.year with points: it goes into addresses and folder names.
+    return QDate::currentDate().toString(u"dd.MM.yyyy"_s);
+}
+
+} // namespace
+
+Main::Main(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint),
+      prompts(std::make_unique<Prompts>())
+{
+    setObjectName(u"Main"_s);
+    setWindowTitle(CaptionBase);
+    setWindowIcon(Artwork::windowIcon());
+    setFixedSize(FormDesign::ClientSize);
+    createControls();
+    connectControls();
+}
+
+Main::~Main() = default;
+
+void Main::setPrompts(std::unique_ptr<Prompts> replacement)
+{
+    prompts = std::move(replacement);
+}
+
+void Main::createControls()
+{
+    const auto place = [](QWidget *w, const QString &name) {
+        w->setObjectName(name);
+        w->setGeometry(FormDesign::Geometry(name));
+    };
+
+    bg = new QLabel(this);
+    place(bg, u"bg"_s);
+    bg->setScaledContents(true);
+
+    Text1 = new QLineEdit(u"16.06.2014"_s, this);
+    place(Text1, u"Text1"_s);
+    Text1->setReadOnly(true);
+    Text1->setCursor(Qt::PointingHandCursor);
+    SetBase(Text1, Grey(238));
+    Text1->installEventFilter(this);
+
+    Combo1 = new QComboBox(this);
+    place(Combo1, u"Combo1"_s);
+    SetBase(Combo1, Grey(238));
+
+    Command1 = new XpB(this);
+    place(Command1, u"Command1"_s);
+    Command1->ReadProperties(FormDesign::SavedProperties(u"Command1"));
+
+    List1 = new QListWidget(this);
+    place(List1, u"List1"_s);
+    List1->setSelectionMode(QAbstractItemView::MultiSelection);
+    List1->setUniformItemSizes(true);
+    SetBase(List1, Grey(235));
+
+    Check1 = new Check(this);
+    place(Check1, u"Check1"_s);
+    Check1->ReadProperties(FormDesign::SavedProperties(u"Check1"));
+    Label2 = TransparentLabel(this, u"Label2"_s, u"Выбрать все"_s);
+    Check2 = new Check(this);
+    place(Check2, u"Check2"_s);
+    Check2->ReadProperties(FormDesign::SavedProperties(u"Check2"));
+    Label3 = TransparentLabel(this, u"Label3"_s, u"Не нумеровать"_s);
+    Check3 = new Check(this);
+    place(Check3, u"Check3"_s);
+    Check3->ReadProperties(FormDesign::SavedProperties(u"Check3"));
+    Label4 = TransparentLabel(this, u"Label4"_s, u"Подкаталоги по дате"_s);
+
+    Text2 = new QLineEdit(FolderPlaceholder, this);
+    place(Text2, u"Text2"_s);
+    Text2->setReadOnly(true);
+
+    XpB1 = new XpB(this);
+    place(XpB1, u"XpB1"_s);
+    XpB1->ReadProperties(FormDesign::SavedProperties(u"XpB1"));
+
+    Progress = new QLabel(this);
+    place(Progress, u"Progress"_s);
+    Progress->setScaledContents(true);
+    Progress->setPixmap(Artwork::progressBackground(Progress->size()));
+
+    ImagPr = new QLabel(Progress);
+    place(ImagPr, u"ImagPr"_s);
+    ImagPr->setScaledContents(true);
+    ImagPr->setPixmap(Artwork::progressFill(Progress->size()));
+    ImagPr->hide();
+
+    // The light copy lies one pixel right and below, under the dark one: a shadow.
+    PercLabel2 = TransparentLabel(Progress, u"PercLabel2"_s, QString());
+    PercLabel2->setAlignment(Qt::AlignCenter);
+    QPalette light = PercLabel2->palette();
+    light.setColor(QPalette::WindowText, Grey(224));
+    PercLabel2->setPalette(light);
+    PercLabel = TransparentLabel(Progress, u"PercLabel"_s, QString());
+    PercLabel->setAlignment(Qt::AlignCenter);
+
+    G = new ::G(Progress);
+    place(G, u"G"_s);
+
+    st = TransparentLabel(this, u"st"_s, u"Выберите радиостанцию"_s);
+    st->setAlignment(Qt::AlignCenter);
+    QFont tahoma(u"Tahoma"_s);
+    tahoma.setStyleHint(QFont::SansSerif);
+    tahoma.setPointSizeF(8.25);
+    st->setFont(tahoma);
+    QPalette white = st->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    st->setPalette(white);
+
+    Cal = new ucCalendar(this);
+    place(Cal, u"Cal"_s);
+    Cal->ReadProperties(FormDesign::SavedProperties(u"Cal"));
+    Cal->hide();
+
+    MT = new QTimer(this);
+    MT->setObjectName(u"MT"_s);
+    MT->setInterval(500);
+}
+
+void Main::connectControls()
+{
+    connect(MT, &QTimer::timeout, this, &Main::MT_Timer);
+    connect(Combo1, &QComboBox::activated, this, &Main::Combo1_Click);
+    connect(Cal, &ucCalendar::Change, this, &Main::Cal_Change);
+    connect(Check1, &Check::Click, this, &Main::Check1_Click);
+    // Marks changed by the program count as clicks too, as the list always did.
+    connect(List1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Main::List1_Click);
+    connect(XpB1, &XpB::Click, this, &Main::XpB1_Click);
+    connect(Command1, &XpB::Click, this, &Main::Command1_Click);
+    connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
+}
+
+bool Main::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Text1 && event->type() == QEvent::MouseButtonRelease && Text1->isEnabled())
+        Text1_Click();
+    return QWidget::eventFilter(watched, event);
+}
+
+void Main::Load()
+{
+    setWindowTitle(CaptionBase + u" v "_s + AppVersion + CaptionCredit);
+    bg->setGeometry(rect());
+    bg->setPixmap(Artwork::windowBackground(size(), Progress->y() - 6));
+    bg->lower();
+    Text1->setText(Today());
+    for (const Station &station : StationTable())
+        Combo1->addItem(station.name);
+    Combo1->setCurrentIndex(-1);
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Main::EnableInputs(bool enable)
+{
+    Text1->setEnabled(enable);
+    Command1->setEnabledCtrl(enable);
+    Combo1->setEnabled(enable);
+    XpB1->setEnabledCtrl(enable);
+}
+
+QString Main::BrowseForFolder(const QString &title)
+{
+    return prompts->browseForFolder(this, title);
+}
+
+void Main::MT_Timer()
+{
+    MT->stop();
+    Combo1_Click();
+}
+
+void Main::Combo1_Click()
+{
+    if (suppressEvents)
+        return;
+    const int index = Combo1->currentIndex();
+    if (index >= 0 && index < int(StationTable().size()))
+        stationSlug = StationTable()[index].slug;
+}
+
+void Main::Text1_Click()
+{
+    Cal->setVisible(true);
+    Cal->raise();
+}
+
+void Main::Cal_Change()
+{
+    Text1->setText(Cal->ActiveDate());
+    Cal->setVisible(false);
+}
+
+void Main::Check1_Click()
+{
+    if (suppressEvents)
+        return;
+    suppressEvents = true;
+    List1->selectAll();
+    suppressEvents = false;
+}
+
+void Main::List1_Click()
+{
+    if (suppressEvents)
+        return;
+    suppressEvents = true;
+    const QListWidgetItem *current = List1->currentItem();
+    if (current && !current->isSelected())
+        Check1->setValue(false);
+    suppressEvents = false;
+}
+
+void Main::XpB1_Click()
+{
+    const QString path = BrowseForFolder(u"Выберите каталог для сохранения файлов"_s);
+    if (path.isEmpty())
+        return;
+    Text2->setText(WithTrailingSeparator(path));
+}
+
+void Main::Command1_Click()
+{
+    if (!QFileInfo(Text2->text()).isDir()) {
+        prompts->information(this, u"Внимание!"_s,
+                             u"Не выбран или не существует каталог для сохранения!"_s);
+        return;
+    }
+    EnableInputs(false);
+    EnableInputs(true);
+}
+
+void Main::G_PercentOfLoad(qint16 Perc)
+{
+    const ProgressReadout readout = ProgressFor(Perc, Progress->width());
+    PercLabel->setText(readout.text);
+    PercLabel2->setText(readout.text);
+    if (readout.shown) {
+        ImagPr->resize(readout.fillWidth, Progress->height());
+        ImagPr->show();
+    } else {
+        ImagPr->hide();
+    }
+}

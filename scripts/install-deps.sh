@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, test and run Tunetrawl.
+# Only missing packages are installed; running it again is cheap.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  fonts-dejavu-core fonts-liberation2 # Cyrillic-capable fonts for offscreen and X11
+  nginx-light                # a real HTTP server for the client's interoperability tests
+  curl                       # reference client for the download benchmark
+  ncal                       # outside oracle for the calendar's month grid
+  xvfb x11-utils imagemagick # screenshots of the real window
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

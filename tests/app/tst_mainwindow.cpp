@@ -1,0 +1,237 @@
+#include "check.h"
+#include "fakeprompts.h"
+#include "mainwindow.h"
+#include "stationtable.h"
+#include "uccalendar.h"
+#include "xpb.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startUpState();
+    void enableInputsLocksExactlyTheFourInputs();
+    void markAllMarksEverySong();
+    void markAllWhileTickedStillMarksEverySong();
+    void unmarkingASongClearsMarkAll();
+    void markingASongNeverTicksMarkAll();
+    void progressReadout_data();
+    void progressReadout();
+    void startWithMissingFolderOnlyWarns();
+    void folderChooser_data();
+    void folderChooser();
+    void dateBoxOpensCalendar();
+
+private:
+    void fillList(int count);
+
+    std::unique_ptr<Main> window;
+    QList<FakePrompts::Shown> shown;
+    QStringList opened;
+    FakePrompts *prompts = nullptr;
+};
+
+void tst_MainWindow::init()
+{
+    shown.clear();
+    opened.clear();
+    window = std::make_unique<Main>();
+    auto fake = std::make_unique<FakePrompts>(&shown, &opened);
+    prompts = fake.get();
+    window->setPrompts(std::move(fake));
+    window->Load();
+}
+
+void tst_MainWindow::cleanup()
+{
+    window.reset();
+}
+
+void tst_MainWindow::fillList(int count)
+{
+    for (int i = 1; i <= count; ++i)
+        window->List1->addItem(u"%1 Artist - Song"_s.arg(i, 4, 10, QLatin1Char('0')));
+}
+
+void tst_MainWindow::startUpState()
+{
+    QVERIFY(window->windowTitle().startsWith(u"Tunetrawl v 1.1"_s));
+    QCOMPARE(window->Combo1->count(), 7);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(window->Combo1->itemText(i), StationTable()[i].name);
+    QCOMPARE(window->Combo1->itemText(0), u"Радио Европа Плюс"_s);
+    QCOMPARE(window->Combo1->itemText(6), u"Радио Шансон"_s);
+    QCOMPARE(window->Combo1->currentIndex(), -1);
+    QCOMPARE(window->Text1->text(), QDate::currentDate().toString(u"dd.MM.yyyy"_s));
+    QVERIFY(!window->Command1->EnabledCtrl());
+    QVERIFY(window->XpB1->EnabledCtrl());
+    QCOMPARE(window->st->text(), u"Выберите радиостанцию"_s);
+    QCOMPARE(window->Text2->text(), u"Выберите каталог для сохранения"_s);
+    QVERIFY(window->Cal->isHidden());
+    QVERIFY(window->ImagPr->isHidden());
+    QCOMPARE(window->size(), QSize(337, 299));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QVERIFY(window->StationSlug().isEmpty());
+}
+
+void tst_MainWindow::enableInputsLocksExactlyTheFourInputs()
+{
+    window->EnableInputs(true);
+    window->EnableInputs(false);
+    QVERIFY(!window->Text1->isEnabled());
+    QVERIFY(!window->Command1->EnabledCtrl());
+    QVERIFY(!window->Combo1->isEnabled());
+    QVERIFY(!window->XpB1->EnabledCtrl());
+    for (QWidget *w : std::initializer_list<QWidget *>{window->List1, window->Check1,
+                                                      window->Check2, window->Check3, window->Cal})
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+
+    window->EnableInputs(true);
+    QVERIFY(window->Text1->isEnabled());
+    QVERIFY(window->Command1->EnabledCtrl());
+    QVERIFY(window->Combo1->isEnabled());
+    QVERIFY(window->XpB1->EnabledCtrl());
+}
+
+void tst_MainWindow::markAllMarksEverySong()
+{
+    fillList(25);
+    window->Check1->setValue(true);
+    QCOMPARE(window->List1->selectedItems().size(), 25);
+    QVERIFY(window->Check1->Value());
+    QVERIFY(!window->SuppressEvents());
+}
+
+void tst_MainWindow::markAllWhileTickedStillMarksEverySong()
+{
+    fillList(5);
+    window->Check1->setValue(true);
+    window->List1->item(2)->setSelected(false);
+    window->Check1->setValue(true);
+    // A click on a ticked box unticks it, and still marks everything.
+    window->Check1->setValue(false);
+    QCOMPARE(window->List1->selectedItems().size(), 5);
+}
+
+void tst_MainWindow::unmarkingASongClearsMarkAll()
+{
+    fillList(5);
+    window->Check1->setValue(true);
+    QVERIFY(window->Check1->Value());
+    window->List1->show();
+    const QRect third = window->List1->visualItemRect(window->List1->item(2));
+    QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, third.center());
+    QVERIFY(!window->List1->item(2)->isSelected());
+    QVERIFY(!window->Check1->Value());
+    QCOMPARE(window->List1->selectedItems().size(), 4);
+
+    // Marks cleared by the program count as clicks too.
+    window->Check1->setValue(true);
+    window->List1->setCurrentItem(window->List1->item(4), QItemSelectionModel::NoUpdate);
+    window->List1->item(4)->setSelected(false);
+    QVERIFY(!window->Check1->Value());
+}
+
+void tst_MainWindow::markingASongNeverTicksMarkAll()
+{
+    fillList(3);
+    window->List1->show();
+    for (int i = 0; i < 3; ++i) {
+        const QRect r = window->List1->visualItemRect(window->List1->item(i));
+        QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    QCOMPARE(window->List1->selectedItems().size(), 3);
+    QVERIFY(!window->Check1->Value());
+}
+
+void tst_MainWindow::progressReadout_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("barShown");
+    QTest::addColumn<int>("barWidth");
+
+    const int full = 321;
+    QTest::newRow("100 fills the bar") << 100 << u"100%"_s << true << full;
+    QTest::newRow("101 clears") << 101 << u""_s << false << -1;
+    QTest::newRow("0 clears") << 0 << u""_s << false << -1;
+    QTest::newRow("50") << 50 << u"50%"_s << true << 160;
+    QTest::newRow("1") << 1 << u"1%"_s << true << 3;
+    QTest::newRow("120 clears") << 120 << u""_s << false << -1;
+}
+
+void tst_MainWindow::progressReadout()
+{
+    QFETCH(int, percent);
+    QFETCH(QString, text);
+    QFETCH(bool, barShown);
+    QFETCH(int, barWidth);
+
+    window->G_PercentOfLoad(37); // something shown before
+    window->G_PercentOfLoad(qint16(percent));
+    QCOMPARE(window->PercLabel->text(), text);
+    QCOMPARE(window->PercLabel2->text(), text);
+    QCOMPARE(!window->ImagPr->isHidden(), barShown);
+    if (barShown)
+        QCOMPARE(window->ImagPr->width(), barWidth);
+}
+
+void tst_MainWindow::startWithMissingFolderOnlyWarns()
+{
+    window->EnableInputs(true);
+    window->Text2->setText(u"/no/such/folder/"_s);
+    window->Command1_Click();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, u"information"_s);
+    QCOMPARE(shown[0].title, u"Внимание!"_s);
+    QCOMPARE(shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
+    QVERIFY(window->Combo1->isEnabled());
+    QVERIFY(window->Command1->EnabledCtrl());
+}
+
+void tst_MainWindow::folderChooser_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("expected");
+    const QString placeholder = u"Выберите каталог для сохранения"_s;
+    const QString sep = QDir::separator();
+    QTest::newRow("cancel keeps text") << u""_s << placeholder;
+    QTest::newRow("folder gets separator") << u"/tmp/music"_s << u"/tmp/music"_s + sep;
+    QTest::newRow("root keeps one separator") << u"/"_s << u"/"_s;
+}
+
+void tst_MainWindow::folderChooser()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, expected);
+    prompts->folderAnswer = answer;
+    window->XpB1_Click();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, u"Выберите каталог для сохранения файлов"_s);
+    QCOMPARE(window->Text2->text(), expected);
+}
+
+void tst_MainWindow::dateBoxOpensCalendar()
+{
+    window->show();
+    QVERIFY(window->Cal->isHidden());
+    QTest::mouseClick(window->Text1, Qt::LeftButton);
+    QVERIFY(window->Cal->isVisible());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
