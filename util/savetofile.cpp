@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-bool SaveToFile(const QString &path, const QByteArray &bytes)
+bool SaveToFile(const QString &path, QByteArrayView bytes)
 {
     const QString cleanPath = QDir::fromNativeSeparators(path);
     const QFileInfo target(cleanPath);
@@ -24,7 +24,7 @@ bool SaveToFile(const QString &path, const QByteArray &bytes)
     QSaveFile file(cleanPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
         file.cancelWriting();
         return false;
     }

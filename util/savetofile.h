@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Writes bytes as the file at path, creating the file's folder (one level) when
@@ -9,4 +9,4 @@
 // partial file under the final name. Returns false, leaving any existing file
 // untouched, when the folder cannot be made, the existing file is read-only or
 // not a file, or the write fails. On Windows "/" and "\" both separate folders.
-bool SaveToFile(const QString &path, const QByteArray &bytes);
+bool SaveToFile(const QString &path, QByteArrayView bytes);
