@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "check.h"
+#include "datetext.h"
 #include "formdesign.h"
 #include "g.h"
 #include "pathutil.h"
@@ -11,6 +12,7 @@
 #include "uccalendar.h"
 #include "xpb.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
+#include <QSettings>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -53,19 +56,14 @@ QLabel *TransparentLabel(QWidget *parent, const QString &name, const QString &te
     return label;
 }
 
-QString Today()
-{
-    // Always day.month.year with points: it goes into addresses and folder names.
-    return QDate::currentDate().toString(u"dd.MM.yyyy"_s);
-}
-
 } // namespace
 
 Main::Main(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint),
-      prompts(std::make_unique<Prompts>())
+      prompts(std::make_unique<Prompts>()),
+      settings(std::make_unique<QSettings>(u"tunetrawl"_s, u"tunetrawl"_s))
 {
     setObjectName(u"Main"_s);
     setWindowTitle(CaptionBase);
@@ -80,6 +78,11 @@ Main::~Main() = default;
 void Main::setPrompts(std::unique_ptr<Prompts> replacement)
 {
     prompts = std::move(replacement);
+}
+
+void Main::setSettingsStore(std::unique_ptr<QSettings> store)
+{
+    settings = std::move(store);
 }
 
 void Main::createControls()
@@ -192,6 +195,14 @@ void Main::connectControls()
     connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
 }
 
+void Main::closeEvent(QCloseEvent *event)
+{
+    // A load or a run may be waiting inside G: end the wait so the program can go.
+    closing = true;
+    G->Abort();
+    QWidget::closeEvent(event);
+}
+
 bool Main::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Text1 && event->type() == QEvent::MouseButtonRelease && Text1->isEnabled())
@@ -205,12 +216,13 @@ void Main::Load()
     bg->setGeometry(rect());
     bg->setPixmap(Artwork::windowBackground(size(), Progress->y() - 6));
     bg->lower();
-    Text1->setText(Today());
+    Text1->setText(TodayText());
     for (const Station &station : StationTable())
         Combo1->addItem(station.name);
     Combo1->setCurrentIndex(-1);
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    LoadSettings();
 }
 
 void Main::EnableInputs(bool enable)
@@ -239,6 +251,8 @@ void Main::Combo1_Click()
     const int index = Combo1->currentIndex();
     if (index >= 0 && index < int(StationTable().size()))
         stationSlug = StationTable()[index].slug;
+    if (!stationSlug.isEmpty())
+        LoadPlaylist();
 }
 
 void Main::Text1_Click()
@@ -251,6 +265,9 @@ void Main::Cal_Change()
 {
     Text1->setText(Cal->ActiveDate());
     Cal->setVisible(false);
+    // Without a station there is no page to ask for.
+    if (!stationSlug.isEmpty())
+        LoadPlaylist();
 }
 
 void Main::Check1_Click()
@@ -288,7 +305,9 @@ void Main::Command1_Click()
                              u"Не выбран или не существует каталог для сохранения!"_s);
         return;
     }
+    SaveSettings();
     EnableInputs(false);
+    DownloadSelected();
     EnableInputs(true);
 }
 

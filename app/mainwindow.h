@@ -1,5 +1,8 @@
 #pragma once
 
+#include "playlist.h"
+
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -12,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QSettings;
 class QTimer;
 class XpB;
 class ucCalendar;
@@ -28,6 +32,8 @@ public:
 
     // Replaces the dialogs (tests answer them).
     void setPrompts(std::unique_ptr<Prompts> prompts);
+    // Replaces the per-user settings store (tests use a file of their own).
+    void setSettingsStore(std::unique_ptr<QSettings> store);
 
     // Start-up: caption, date, stations, settings.
     void Load();
@@ -37,6 +43,19 @@ public:
 
     // The chosen folder, or "" when cancelled.
     QString BrowseForFolder(const QString &title);
+
+    // Fetches the chosen station's history page for the date in Text1 and lists its songs.
+    void LoadPlaylist();
+    // Stores every marked song that is not on disk yet.
+    void DownloadSelected();
+    void LoadSettings();
+    void SaveSettings();
+    // Asks the version script whether a newer release exists.
+    void CheckForUpdate();
+
+    // Hosts of the chart site and the version script ("host" or "host:port").
+    QString ChartHost() const;
+    QString UpdateHost() const;
 
     // Event handlers.
     void MT_Timer();
@@ -51,6 +70,7 @@ public:
 
     QString StationSlug() const { return stationSlug; }
     bool SuppressEvents() const { return suppressEvents; }
+    const QList<SongEntry> &Songs() const { return songs; }
 
     static const QString AppVersion;
 
@@ -79,12 +99,17 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
     void connectControls();
 
     std::unique_ptr<Prompts> prompts;
+    std::unique_ptr<QSettings> settings;
     QString stationSlug;
     bool suppressEvents = false;
+    bool closing = false;
+    QString PageText;
+    QList<SongEntry> songs;
 };

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <QByteArray>
 #include <QWidget>
 
-// Interim HTTP client control: its state light and the progress event the main
-// window listens to.
+// Interim HTTP client control: its state light, the progress event and the
+// calls the main window makes.
 class G : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit G(QWidget *parent = nullptr);
+
+    QString RetUrl(QString &Url, int method, bool WaitResult, const QString &POSTdata = QString(),
+                   bool PostUtf = false);
+    QByteArray RetBytes(QString &Url);
+    QByteArray RawResult() const { return QByteArray(); }
+    void Abort() {}
 
 Q_SIGNALS:
     void Res(const QString &text);

@@ -10,6 +10,7 @@ packages=(
   nginx-light                # a real HTTP server for the client's interoperability tests
   curl                       # reference client for the download benchmark
   ncal                       # outside oracle for the calendar's month grid
+  mpg123                     # checks that the stand-in site serves playable MP3s
   xvfb x11-utils imagemagick # screenshots of the real window
 )
 

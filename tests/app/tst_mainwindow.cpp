@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +41,7 @@ private:
     void fillList(int count);
 
     std::unique_ptr<Main> window;
+    QTemporaryDir settingsDir;
     QList<FakePrompts::Shown> shown;
     QStringList opened;
     FakePrompts *prompts = nullptr;
@@ -53,6 +55,12 @@ void tst_MainWindow::init()
     auto fake = std::make_unique<FakePrompts>(&shown, &opened);
     prompts = fake.get();
     window->setPrompts(std::move(fake));
+    // Checked for updates today already: start-up stays off the network.
+    auto store = std::make_unique<QSettings>(settingsDir.filePath(u"tunetrawl.conf"_s),
+                                             QSettings::IniFormat);
+    store->clear();
+    store->setValue(u"Main/LastUpdate"_s, QDate::currentDate().toString(u"dd.MM.yyyy"_s));
+    window->setSettingsStore(std::move(store));
     window->Load();
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "playlist.h"
+
+#include <QString>
+
+// Longest file name the file systems we run on accept: 255 bytes of UTF-8 on
+// Linux, 255 UTF-16 units on Windows.
+constexpr int MaxFileNameLength = 255;
+
+// The file name of a song: its position as four digits and a blank (unless
+// noNumbers), its title, ".mp3"; made safe for the file system and capped.
+QString SongFileName(const SongEntry &song, bool noNumbers);
+
+// name with what the file system refuses in names replaced by "_" (NUL
+// everywhere; on Windows also ? " < > | and control characters; "/" and "\"
+// never reach here, the title cleaning removes them) and shortened before
+// extension so that the whole name fits MaxFileNameLength.
+QString SafeFileName(const QString &stem, const QString &extension);
+
+// The folders a run stores into: the chosen folder (given a separator when it
+// lacks one) and the station's name; below it, optionally, the day of the run.
+// Each ends in the folder separator.
+QString StationFolder(const QString &chosenFolder, const QString &stationName);
+QString DateFolder(const QString &stationFolder, const QString &dateText);

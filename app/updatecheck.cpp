@@ -1,0 +1,46 @@
+#include "updatecheck.h"
+
+#include "datetext.h"
+#include "g.h"
+#include "mainwindow.h"
+#include "prompts.h"
+#include "textutil.h"
+
+#include <QLabel>
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+VersionReply ReadVersionReply(const QString &reply)
+{
+    const QString crlf = u"\r\n"_s;
+    return {ExtractBetween(reply, u"#version info"_s + crlf, crlf),
+            u"http://"_s + ExtractBetween(reply, u"http://"_s, crlf)};
+}
+
+bool OffersUpdate(const VersionReply &reply, const QString &appVersion)
+{
+    return !reply.version.isEmpty() && reply.version != appVersion;
+}
+
+QString UpdateMessage(const VersionReply &reply)
+{
+    return u"Обнаружена более новая версия программы - "_s + reply.version
+           + u"\r\nПерейти к странице загрузки "_s + reply.link;
+}
+
+void Main::CheckForUpdate()
+{
+    st->setText(u"Проверка новой версии..."_s);
+    QString url = u"http://"_s + UpdateHost() + u"/version/tunetrawl.php"_s;
+    const QString reply = G->RetUrl(url, 1, true);
+    if (closing)
+        return;
+    settings->setValue(u"Main/LastUpdate"_s, TodayText());
+    settings->sync();
+
+    const VersionReply offer = ReadVersionReply(reply);
+    if (OffersUpdate(offer, AppVersion)
+        && prompts->question(this, u"Новая версия"_s, UpdateMessage(offer)))
+        prompts->openUrl(offer.link);
+}

@@ -1,0 +1,149 @@
+#include "playlist.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString Block(const QString &artist, const QString &song, const QString &encodedUrl = QString())
+{
+    QString block = u"<div class=\"song_box\""_s;
+    if (!encodedUrl.isNull())
+        block += u" data-url-encoded=\""_s + encodedUrl + u'"';
+    return block + u" data-artist-name=\""_s + artist + u"\" data-song-name=\""_s + song
+           + u"\"></div>\n"_s;
+}
+
+} // namespace
+
+class tst_Playlist : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanTitle_data();
+    void cleanTitle();
+    void pageTextBeforeFirstBlockIsNoSong();
+    void decodesAddresses();
+    void blockWithoutAttributes();
+    void positionsAndListText_data();
+    void positionsAndListText();
+    void pageWithoutBlocks();
+    void onlyFirstAttributeOfABlockCounts();
+    void cappedAtMaxSongs();
+    void sameLoadTwiceSameList();
+};
+
+void tst_Playlist::cleanTitle_data()
+{
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("clean");
+
+    QTest::newRow("slash joins letters") << u"AC/DC - Thunder"_s << u"ACDC - Thunder"_s;
+    QTest::newRow("colon after artist") << u"DJ Smash: Live - Song"_s << u"DJ Smash Live - Song"_s;
+    QTest::newRow("percent after number") << u"X - 100% Волна"_s << u"X - 100 Волна"_s;
+    QTest::newRow("amp entity") << u"Каста &amp; Баста - Шум"_s << u"Каста & Баста - Шум"_s;
+    QTest::newRow("other entities stay") << u"Би-2 - &quot;Серебро&quot;"_s
+                                         << u"Би-2 - &quot;Серебро&quot;"_s;
+    QTest::newRow("amp entity decoded before removal")
+        << u"A &amp;amp; B - C"_s << u"A &amp; B - C"_s;
+    QTest::newRow("backslash and star") << u"A\\B*C - D"_s << u"ABC - D"_s;
+    QTest::newRow("question mark, quotes, angle brackets, bar stay")
+        << u"Who? - \"x\" <y> |z|"_s << u"Who? - \"x\" <y> |z|"_s;
+}
+
+void tst_Playlist::cleanTitle()
+{
+    QFETCH(QString, raw);
+    QFETCH(QString, clean);
+    QCOMPARE(CleanTitle(raw), clean);
+}
+
+void tst_Playlist::pageTextBeforeFirstBlockIsNoSong()
+{
+    const QString page = u"<html><title>data-artist-name=\"Header\" data-song-name=\"Nope\"</title>"_s
+                         + Block(u"Adele"_s, u"Hello"_s) + u"</html>"_s;
+    const QList<SongEntry> songs = ParsePlaylist(page);
+    QCOMPARE(songs.size(), 1);
+    QCOMPARE(songs[0].title, u"Adele - Hello"_s);
+    QCOMPARE(songs[0].position, 1);
+}
+
+void tst_Playlist::decodesAddresses()
+{
+    const QString address = u"http://127.0.0.1:8765/songs/a/1.mp3"_s;
+    const QString page = Block(u"A"_s, u"B"_s, QString::fromLatin1(address.toLatin1().toBase64()))
+                         + Block(u"C"_s, u"D"_s);
+    const QList<SongEntry> songs = ParsePlaylist(page);
+    QCOMPARE(songs.size(), 2);
+    QCOMPARE(songs[0].url, address);
+    QVERIFY(songs[1].url.isEmpty());
+    QCOMPARE(songs[1].title, u"C - D"_s);
+}
+
+void tst_Playlist::blockWithoutAttributes()
+{
+    const QList<SongEntry> songs = ParsePlaylist(u"a song_box b song_box"_s);
+    QCOMPARE(songs.size(), 2);
+    QCOMPARE(songs[0].title, u" - "_s);
+    QVERIFY(songs[0].url.isEmpty());
+    QCOMPARE(ListItemText(songs[1]), u"0002  - "_s);
+}
+
+void tst_Playlist::positionsAndListText_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("7") << 7 << u"0007 T"_s;
+    QTest::newRow("10") << 10 << u"0010 T"_s;
+    QTest::newRow("five digits kept") << 12345 << u"12345 T"_s;
+}
+
+void tst_Playlist::positionsAndListText()
+{
+    QFETCH(int, position);
+    QFETCH(QString, text);
+    QCOMPARE(ListItemText({position, u"T"_s, QString()}), text);
+}
+
+void tst_Playlist::pageWithoutBlocks()
+{
+    QVERIFY(ParsePlaylist(u"HTTP/1.0 404 Not Found\r\n\r\nnothing"_s).isEmpty());
+    QVERIFY(ParsePlaylist(QString()).isEmpty());
+}
+
+void tst_Playlist::onlyFirstAttributeOfABlockCounts()
+{
+    const QString page =
+        u"song_box data-artist-name=\"One\" data-artist-name=\"Two\" data-song-name=\"S\""_s;
+    QCOMPARE(ParsePlaylist(page).value(0).title, u"One - S"_s);
+}
+
+void tst_Playlist::cappedAtMaxSongs()
+{
+    QString page;
+    for (int i = 0; i < MaxSongs + 3; ++i)
+        page += u"song_box data-artist-name=\"A\" data-song-name=\"B\"\n"_s;
+    const QList<SongEntry> songs = ParsePlaylist(page);
+    QCOMPARE(songs.size(), MaxSongs);
+    QCOMPARE(songs.last().position, MaxSongs);
+}
+
+void tst_Playlist::sameLoadTwiceSameList()
+{
+    QString page = u"head"_s;
+    for (int i = 0; i < 12; ++i)
+        page += Block(u"A%1"_s.arg(i), u"S"_s, u"aHR0cDovL3gvMS5tcDM="_s);
+    const QList<SongEntry> first = ParsePlaylist(page);
+    const QList<SongEntry> second = ParsePlaylist(page);
+    QCOMPARE(first.size(), 12);
+    for (int i = 0; i < first.size(); ++i) {
+        QCOMPARE(ListItemText(first[i]), ListItemText(second[i]));
+        QCOMPARE(first[i].url, u"http://x/1.mp3"_s);
+    }
+    QCOMPARE(ListItemText(first[9]), u"0010 A9 - S"_s);
+}
+
+QTEST_GUILESS_MAIN(tst_Playlist)
+#include "tst_playlist.moc"
