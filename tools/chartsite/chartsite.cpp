@@ -123,7 +123,8 @@ void ChartSite::respond(QTcpSocket *socket, const QByteArray &request)
 
     static const QRegularExpression history(u"^/([a-z]*)/history/([0-9.]+)/$"_s);
     if (const auto m = history.match(path); m.hasMatch()) {
-        const int count = query.queryItemValue(u"songs"_s).toInt();
+        const QString asked = query.queryItemValue(u"songs"_s);
+        const int count = asked.isEmpty() ? songCount : asked.toInt();
         socket->write(response("200 OK", "text/html; charset=utf-8",
                                SiteContent::HistoryPage(m.captured(1), m.captured(2), host, count)));
     } else if (path.startsWith(u"/songs/")) {

@@ -39,6 +39,8 @@ public:
 
     void setVersion(const QString &version) { siteVersion = version; }
     void setSongFault(int position, Fault fault);
+    // Songs on every history page (0: the usual 12 to 20).
+    void setSongCount(int count) { songCount = count; }
     void clearFaults() { faults.clear(); }
 
     // Requests seen, as "GET /path"; the tests count fetches with it.
@@ -59,5 +61,6 @@ private:
     QTcpServer *server;
     QString siteVersion = QStringLiteral("1.1");
     QHash<int, Fault> faults;
+    int songCount = 0;
     QStringList seen;
 };

@@ -1,0 +1,186 @@
+#include "check.h"
+#include "workflowfixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+using Values = QMap<QString, QString>;
+
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void restored_data();
+    void restored();
+    void loadWithPlaceholderFolderStoresNoPath();
+    void storedTextsAreExact();
+    void removedFolderIsShownAndStartWarns();
+
+    void updateCheck_data();
+    void updateCheck();
+    void updateCheckOncePerDay();
+
+private:
+    Main *start(const Values &values);
+    std::unique_ptr<WorkflowFixture> fx;
+};
+
+void tst_Settings::init()
+{
+    fx = std::make_unique<WorkflowFixture>();
+    QVERIFY(fx->start());
+}
+
+void tst_Settings::cleanup()
+{
+    fx.reset();
+}
+
+Main *tst_Settings::start(const Values &values)
+{
+    Values withDay = values;
+    if (!withDay.contains(u"LastUpdate"_s))
+        withDay.insert(u"LastUpdate"_s, WorkflowFixture::today());
+    fx->writeSettings(withDay);
+    Main *window = fx->createWindow();
+    window->Load();
+    return window;
+}
+
+void tst_Settings::restored_data()
+{
+    QTest::addColumn<Values>("values");
+    QTest::addColumn<int>("station");
+    QTest::addColumn<bool>("startupLoad");
+    QTest::addColumn<bool>("noNumbers");
+    QTest::addColumn<bool>("byDate");
+
+    QTest::newRow("fresh store") << Values{} << -1 << false << true << false;
+    QTest::newRow("NoNum False") << Values{{u"NoNum"_s, u"False"_s}} << -1 << false << false << false;
+    QTest::newRow("NoNum lower-case true") << Values{{u"NoNum"_s, u"true"_s}} << -1 << false << false
+                                           << false;
+    QTest::newRow("SubFolsers True") << Values{{u"SubFolsers"_s, u"True"_s}} << -1 << false << true
+                                     << true;
+    QTest::newRow("SubFolsers TRUE") << Values{{u"SubFolsers"_s, u"TRUE"_s}} << -1 << false << true
+                                     << false;
+    QTest::newRow("station 3") << Values{{u"Station"_s, u"3"_s}} << 3 << true << true << false;
+    QTest::newRow("station -1") << Values{{u"Station"_s, u"-1"_s}} << -1 << false << true << false;
+    QTest::newRow("station 7") << Values{{u"Station"_s, u"7"_s}} << -1 << false << true << false;
+    QTest::newRow("station not a number") << Values{{u"Station"_s, u"two"_s}} << -1 << false << true
+                                          << false;
+}
+
+void tst_Settings::restored()
+{
+    QFETCH(Values, values);
+    QFETCH(int, station);
+    QFETCH(bool, startupLoad);
+    QFETCH(bool, noNumbers);
+    QFETCH(bool, byDate);
+
+    Main *window = start(values);
+    QCOMPARE(window->Combo1->currentIndex(), station);
+    QCOMPARE(window->MT->isActive(), startupLoad);
+    QCOMPARE(window->Check2->Value(), noNumbers);
+    QCOMPARE(window->Check3->Value(), byDate);
+    QCOMPARE(window->Text2->text(), u"Выберите каталог для сохранения"_s);
+    QVERIFY(!window->SuppressEvents());
+    QVERIFY(fx->site.requests().isEmpty());
+}
+
+void tst_Settings::loadWithPlaceholderFolderStoresNoPath()
+{
+    Main *window = start({});
+    window->Combo1->setCurrentIndex(1);
+    window->Combo1_Click();
+    QCOMPARE(fx->stored(u"Station"_s), u"1"_s);
+    QCOMPARE(fx->stored(u"NoNum"_s), u"True"_s);
+    QCOMPARE(fx->stored(u"SubFolsers"_s), u"False"_s);
+    QSettings store(fx->settingsPath(), QSettings::IniFormat);
+    QVERIFY(!store.contains(u"Main/Path"_s));
+}
+
+void tst_Settings::storedTextsAreExact()
+{
+    Main *window = start({{u"NoNum"_s, u"False"_s}});
+    window->Check3->setValue(true);
+    window->Text2->setText(fx->dir.path() + QDir::separator());
+    window->Command1_Click();
+    QCOMPARE(fx->stored(u"Station"_s), u"-1"_s);
+    QCOMPARE(fx->stored(u"NoNum"_s), u"False"_s);
+    QCOMPARE(fx->stored(u"SubFolsers"_s), u"True"_s);
+    QCOMPARE(fx->stored(u"Path"_s), fx->dir.path() + QDir::separator());
+}
+
+void tst_Settings::removedFolderIsShownAndStartWarns()
+{
+    const QString gone = fx->dir.filePath(u"gone"_s) + QDir::separator();
+    Main *window = start({{u"Path"_s, gone}});
+    QCOMPARE(window->Text2->text(), gone);
+    window->Command1_Click();
+    QCOMPARE(fx->shown.size(), 1);
+    QCOMPARE(fx->shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
+    QCOMPARE(fx->stored(u"Station"_s), QString()); // settings not saved either
+}
+
+void tst_Settings::updateCheck_data()
+{
+    QTest::addColumn<QString>("siteVersion");
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("same version") << u"1.1"_s << true << false;
+    QTest::newRow("newer, yes") << u"1.2"_s << true << true;
+    QTest::newRow("newer, no") << u"1.2"_s << false << true;
+    QTest::newRow("older") << u"1.0"_s << false << true;
+}
+
+void tst_Settings::updateCheck()
+{
+    QFETCH(QString, siteVersion);
+    QFETCH(bool, answerYes);
+    QFETCH(bool, offered);
+    fx->site.setVersion(siteVersion);
+    fx->writeSettings({{u"LastUpdate"_s, u"01.01.2014"_s}, {u"Station"_s, u"2"_s}});
+    Main *window = fx->createWindow();
+    fx->prompts->questionAnswer = answerYes;
+    window->Load();
+
+    QCOMPARE(fx->site.requests(), QStringList{u"GET /version/tunetrawl.php"_s});
+    QCOMPARE(fx->stored(u"LastUpdate"_s), WorkflowFixture::today());
+    const QString link = u"http://"_s + fx->site.hostAndPort() + u"/download/"_s;
+    if (offered) {
+        QCOMPARE(fx->shown.size(), 1);
+        QCOMPARE(fx->shown[0].kind, u"question"_s);
+        QCOMPARE(fx->shown[0].title, u"Новая версия"_s);
+        QCOMPARE(fx->shown[0].text, u"Обнаружена более новая версия программы - "_s + siteVersion
+                                        + u"\r\nПерейти к странице загрузки "_s + link);
+    } else {
+        QVERIFY(fx->shown.isEmpty());
+    }
+    QCOMPARE(fx->opened, answerYes && offered ? QStringList{link} : QStringList{});
+    QCOMPARE(window->st->text(), u"Проверка новой версии..."_s);
+    // The check runs before the rest is restored.
+    QCOMPARE(window->Combo1->currentIndex(), 2);
+}
+
+void tst_Settings::updateCheckOncePerDay()
+{
+    fx->site.setVersion(u"9.9"_s);
+    start({{u"LastUpdate"_s, WorkflowFixture::today()}});
+    QVERIFY(fx->site.requests().isEmpty());
+    QVERIFY(fx->shown.isEmpty());
+}
+
+QTEST_MAIN(tst_Settings)
+#include "tst_settings.moc"

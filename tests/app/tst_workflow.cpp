@@ -1,0 +1,270 @@
+#include "check.h"
+#include "sitecontent.h"
+#include "stationtable.h"
+#include "workflowfixture.h"
+#include "xpb.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Nashe = 5;
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+int SongFetches(const QStringList &requests)
+{
+    return int(std::count_if(requests.begin(), requests.end(),
+                             [](const QString &r) { return r.startsWith(u"GET /songs/"_s); }));
+}
+
+} // namespace
+
+class tst_Workflow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void savedStationLoadsAfterTheWindowShows();
+    void pickingAStationListsItsSongs();
+    void runStoresMarkedSongs_data();
+    void runStoresMarkedSongs();
+    void secondRunFetchesNothing();
+    void equalTitlesWithoutNumbersFetchOnce();
+    void failedSongsLeaveNoFileAndStayMarked();
+    void closingMidRunExitsPromptly();
+    void folderThatCannotBeMadeEndsTheRun();
+
+private:
+    void pickStation(int index);
+    QString musicFolder() const { return fx->dir.filePath(u"music"_s) + QDir::separator(); }
+
+    std::unique_ptr<WorkflowFixture> fx;
+    Main *window = nullptr;
+};
+
+void tst_Workflow::init()
+{
+    fx = std::make_unique<WorkflowFixture>();
+    QVERIFY(fx->start());
+    QVERIFY(QDir(fx->dir.path()).mkdir(u"music"_s));
+    fx->writeSettings({{u"LastUpdate"_s, WorkflowFixture::today()}});
+    window = fx->createWindow();
+    window->Load();
+    window->show();
+}
+
+void tst_Workflow::cleanup()
+{
+    fx.reset();
+}
+
+void tst_Workflow::pickStation(int index)
+{
+    window->Combo1->setCurrentIndex(index);
+    Q_EMIT window->Combo1->activated(index);
+}
+
+void tst_Workflow::savedStationLoadsAfterTheWindowShows()
+{
+    fx->writeSettings({{u"LastUpdate"_s, WorkflowFixture::today()}, {u"Station"_s, u"5"_s}});
+    QElapsedTimer clock;
+    clock.start();
+    window = fx->createWindow();
+    window->Load();
+    window->show();
+    QCOMPARE(window->Combo1->currentIndex(), Nashe);
+    QCOMPARE(window->List1->count(), 0);
+    QVERIFY(fx->site.requests().isEmpty());
+    QTRY_VERIFY(window->List1->count() > 0);
+    QVERIFY(clock.elapsed() >= 450);
+    QCOMPARE(fx->site.requests().value(0),
+             u"GET /nashe/history/"_s + WorkflowFixture::today() + u'/');
+}
+
+void tst_Workflow::pickingAStationListsItsSongs()
+{
+    pickStation(Nashe);
+    const QList<SiteContent::Song> songs = SiteContent::Songs(u"nashe"_s, WorkflowFixture::today());
+    QCOMPARE(window->List1->count(), songs.size());
+    QCOMPARE(window->st->text(), u"Найдено %1 файлов"_s.arg(songs.size()));
+    QCOMPARE(window->List1->item(2)->text(), u"0003 ACDC - Back In Black"_s);
+    QCOMPARE(window->List1->item(4)->text(), u"0005 Каста & Баста - Вокруг шум"_s);
+    QCOMPARE(window->List1->item(5)->text(),
+             u"0006 Би-2 - &quot;Полковнику никто не пишет&quot;"_s);
+    QCOMPARE(window->List1->item(6)->text(), u"0007 DJ Smash Live - 100 Волна"_s);
+    QVERIFY(window->Songs()[8].url.isEmpty());
+    QVERIFY(window->List1->selectedItems().isEmpty());
+    QVERIFY(window->Command1->EnabledCtrl());
+    QCOMPARE(window->StationSlug(), u"nashe"_s);
+
+    // The same again gives the same list, unmarked.
+    window->Check1->setValue(true);
+    pickStation(Nashe);
+    QCOMPARE(window->List1->count(), songs.size());
+    QVERIFY(window->List1->selectedItems().isEmpty());
+}
+
+void tst_Workflow::runStoresMarkedSongs_data()
+{
+    QTest::addColumn<bool>("noNumbers");
+    QTest::addColumn<bool>("byDate");
+    QTest::newRow("numbered") << false << false;
+    QTest::newRow("not numbered") << true << false;
+    QTest::newRow("numbered, by date") << false << true;
+}
+
+void tst_Workflow::runStoresMarkedSongs()
+{
+    QFETCH(bool, noNumbers);
+    QFETCH(bool, byDate);
+    window->Check2->setValue(noNumbers);
+    window->Check3->setValue(byDate);
+    pickStation(Nashe);
+    window->Check1->setValue(true);
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+
+    QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
+    if (byDate)
+        folder += WorkflowFixture::today() + QDir::separator();
+    const QList<SongEntry> &songs = window->Songs();
+    int stored = 0;
+    for (const SongEntry &song : songs) {
+        const bool marked = window->List1->item(song.position - 1)->isSelected();
+        if (song.url.isEmpty()) {
+            QVERIFY(marked);
+            continue;
+        }
+        QVERIFY(!marked);
+        // Two songs share a title: without numbers the second finds the first's file.
+        if (noNumbers && song.position == 10)
+            continue;
+        const QString name = (noNumbers ? QString() : PositionText(song.position) + u' ')
+                             + song.title + u".mp3"_s;
+        QCOMPARE(ReadFile(folder + name),
+                 SiteContent::SongFile(u"nashe"_s, WorkflowFixture::today(), song.position));
+        ++stored;
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), stored);
+    QVERIFY(window->st->text().startsWith(u"Скачивание "_s));
+    QVERIFY(window->Combo1->isEnabled());
+    QCOMPARE(fx->stored(u"Path"_s), musicFolder());
+}
+
+void tst_Workflow::secondRunFetchesNothing()
+{
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    window->Check1->setValue(true);
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+    const int first = SongFetches(fx->site.requests());
+    QCOMPARE(first, window->List1->count() - 1);
+
+    window->Check1->setValue(true);
+    window->Command1_Click();
+    QCOMPARE(SongFetches(fx->site.requests()), first);
+    QCOMPARE(window->List1->selectedItems().size(), 1); // the song without an address
+}
+
+void tst_Workflow::equalTitlesWithoutNumbersFetchOnce()
+{
+    window->Check2->setValue(true);
+    pickStation(Nashe);
+    QCOMPARE(window->Songs()[1].title, window->Songs()[9].title);
+    window->List1->item(1)->setSelected(true);
+    window->List1->item(9)->setSelected(true);
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+    const QStringList songRequests = fx->site.requests().filter(u"GET /songs/"_s);
+    QCOMPARE(songRequests, QStringList{u"GET /songs/nashe/%1/2.mp3"_s.arg(WorkflowFixture::today())});
+    QVERIFY(!window->List1->item(9)->isSelected());
+}
+
+void tst_Workflow::failedSongsLeaveNoFileAndStayMarked()
+{
+    fx->site.setSongFault(2, ChartSite::Fault::Redirect);
+    fx->site.setSongFault(4, ChartSite::Fault::NotFound);
+    fx->site.setSongFault(5, ChartSite::Fault::Truncated);
+    fx->site.setSongFault(7, ChartSite::Fault::Silent);
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    for (int i = 0; i < 7; ++i)
+        window->List1->item(i)->setSelected(true);
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+
+    const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(files.size(), 4); // 1, 2 (after its redirect), 3 and 6
+    for (int position : {4, 5, 7}) {
+        QVERIFY2(window->List1->item(position - 1)->isSelected(), qPrintable(QString::number(position)));
+        QVERIFY(!files.join(u'|').contains(PositionText(position)));
+    }
+    QCOMPARE(ReadFile(folder + u"0002 "_s + window->Songs()[1].title + u".mp3"_s),
+             SiteContent::SongFile(u"nashe"_s, WorkflowFixture::today(), 2));
+    QCOMPARE(window->st->text(), u"Не скачано 3 файлов"_s);
+    QVERIFY(window->Combo1->isEnabled());
+
+    // Once the site behaves, a second run fetches just the three.
+    fx->site.clearFaults();
+    fx->site.clearRequests();
+    window->Command1_Click();
+    QCOMPARE(SongFetches(fx->site.requests()), 3);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
+}
+
+void tst_Workflow::closingMidRunExitsPromptly()
+{
+    fx->site.setSongFault(1, ChartSite::Fault::Silent);
+    pickStation(Nashe);
+    window->Check1->setValue(true);
+    window->Text2->setText(musicFolder());
+    QElapsedTimer clock;
+    QTimer::singleShot(300, window, [this, &clock] {
+        clock.start();
+        window->close();
+    });
+    window->Command1_Click();
+    QVERIFY(clock.isValid());
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(SongFetches(fx->site.requests()), 1);
+}
+
+void tst_Workflow::folderThatCannotBeMadeEndsTheRun()
+{
+    pickStation(Nashe);
+    window->Check1->setValue(true);
+    // A file where the station's folder should go.
+    QFile blocker(musicFolder() + u"Наше Радио"_s);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+    QVERIFY(window->st->text().startsWith(u"Не удалось создать каталог "_s));
+    QCOMPARE(SongFetches(fx->site.requests()), 0);
+    QVERIFY(window->Combo1->isEnabled());
+    QVERIFY(window->Command1->EnabledCtrl());
+}
+
+QTEST_MAIN(tst_Workflow)
+#include "tst_workflow.moc"
