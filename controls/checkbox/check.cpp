@@ -1,10 +1,10 @@
 #include "check.h"
 
+#include "picturebox.h"
 #include "propertybag.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
 
@@ -44,13 +44,12 @@ qint16 ShiftCode(Qt::KeyboardModifiers modifiers)
 } // namespace
 
 Check::Check(QWidget *parent)
-    : QWidget(parent), Picture1(new QLabel(this)), Timer1(new QTimer(this))
+    : QWidget(parent), Picture1(new PictureBox(this)), Timer1(new QTimer(this))
 {
     setFixedSize(PictureSide, PictureSide);
 
     Picture1->setObjectName(u"Picture1"_s);
     Picture1->setGeometry(0, 0, PictureSide, PictureSide);
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setMouseTracking(true);
     Picture1->installEventFilter(this);
 
@@ -81,7 +80,7 @@ void Check::WriteProperties(PropertyBag &bag) const
 {
     bag.WriteProperty(u"Value"_s, value, false);
     // The box's own setting, not whether a disabled parent greys it out.
-    bag.WriteProperty(u"Enabled"_s, !testAttribute(Qt::WA_Disabled), true);
+    bag.WriteProperty(u"Enabled"_s, !testAttribute(Qt::WA_ForceDisabled), true);
 }
 
 void Check::Timer1_Timer()
@@ -188,12 +187,12 @@ void Check::startPolling()
 
 void Check::showPicture(CheckPicture picture)
 {
-    if (picture == shown && !Picture1->pixmap().isNull())
+    if (picture == shown && !Picture1->picture().isNull())
         return;
     const QPixmap pixmap(PictureResource(picture));
     // A picture that does not load leaves the previous one in place.
     if (pixmap.isNull())
         return;
-    Picture1->setPixmap(pixmap);
+    Picture1->setPicture(pixmap);
     shown = picture;
 }

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class PropertyBag;
-class QLabel;
+class PictureBox;
 class QTimer;
 
 // A two-state check box drawn from state pictures, without a caption. The
@@ -42,7 +42,7 @@ public:
     void Timer1_Timer();
 
     // Parts, by their designer names.
-    QLabel *const Picture1;
+    PictureBox *const Picture1;
     QTimer *const Timer1;
 
 Q_SIGNALS:
