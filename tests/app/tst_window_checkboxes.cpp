@@ -4,7 +4,10 @@
 #include "mainwindow.h"
 #include "picturebox.h"
 
+#include <QDate>
 #include <QListWidget>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +31,7 @@ private:
     int marked() const { return int(window->List1->selectedItems().size()); }
 
     std::unique_ptr<Main> window;
+    QTemporaryDir settingsDir;
     QList<FakePrompts::Shown> shown;
     QStringList opened;
 };
@@ -38,6 +42,10 @@ void tst_WindowCheckboxes::init()
     opened.clear();
     window = std::make_unique<Main>();
     window->setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
+    auto store = std::make_unique<QSettings>(settingsDir.filePath(u"tunetrawl.conf"_s),
+                                             QSettings::IniFormat);
+    store->setValue(u"Main/LastUpdate"_s, QDate::currentDate().toString(u"dd.MM.yyyy"_s));
+    window->setSettingsStore(std::move(store));
     window->Load();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -63,7 +71,9 @@ void tst_WindowCheckboxes::click(Check *box)
 
 void tst_WindowCheckboxes::boxesStartFromTheirSavedDesign()
 {
-    for (Check *box : {window->Check1, window->Check2, window->Check3}) {
+    // Before the settings are applied.
+    const Main fresh;
+    for (Check *box : {fresh.Check1, fresh.Check2, fresh.Check3}) {
         const QString name = box->objectName();
         const PropertyBag saved = FormDesign::SavedProperties(name);
         QCOMPARE(box->Value(), saved.ReadProperty(u"Value"_s, false).toBool());
