@@ -174,7 +174,11 @@ void DrawPicture(QPainter &p, const ButtonSnapshot &s)
     const WinRect r = s.pictureRect.shifted(s.pressState);
     const QPoint at(r.left, r.top);
     if (!s.enabled) {
-        p.drawImage(at, EmbossedPicture(s.picture, s.colors.highlight, s.colors.shadow));
+        // A bitmap's transparent colour is background here too, not part of the shape.
+        const QImage shape = IsBitmap(s.picture)
+                                 ? MaskedBitmap(s.picture, s.maskColor, s.picture.size())
+                                 : s.picture;
+        p.drawImage(at, EmbossedPicture(shape, s.colors.highlight, s.colors.shadow));
     } else if (IsBitmap(s.picture)) {
         if (r.width() > 0 && r.height() > 0)
             p.drawImage(at, MaskedBitmap(s.picture, s.maskColor, QSize(r.width(), r.height())));

@@ -37,6 +37,6 @@ struct ButtonSnapshot
     WinRect focusRect;
     QImage picture;        // null when there is none
     QSize pictureSize;     // the stored picture size: source area of an icon
-    quint32 maskColor = 0; // transparent colour of a bitmap
+    quint32 maskColor = 0; // transparent colour of a bitmap, enabled or not
     ButtonColors colors;
 };

@@ -205,8 +205,12 @@ ButtonSnapshot XpB::TakeSnapshot()
         xpColorPressed = DefaultPressedColor;
         xpColorHover = DefaultHoverColor;
     }
-    if (enabled && !picture.isNull() && IsBitmap(picture) && !useMaskColor)
-        maskColor = ColorValue(picture.pixelColor(0, 0));
+    quint32 transparent = maskColor;
+    if (!picture.isNull() && IsBitmap(picture) && !useMaskColor) {
+        transparent = ColorValue(picture.pixelColor(0, 0));
+        if (enabled)
+            maskColor = transparent;
+    }
     LayoutContent();
 
     ButtonSnapshot s;
@@ -225,7 +229,7 @@ ButtonSnapshot XpB::TakeSnapshot()
     s.focusRect = focusRect;
     s.picture = picture;
     s.pictureSize = QSize(pictureWidth, pictureHeight);
-    s.maskColor = maskColor;
+    s.maskColor = transparent;
     s.colors.background = ResolveColor(SysColor::ButtonFace, pal);
     s.colors.face = ResolveColor(SysColor::ButtonFace, pal);
     s.colors.frame = ResolveColor(SysColor::DarkShadow3D, pal);

@@ -73,6 +73,9 @@ void tst_ButtonLayout::layout_data()
     QTest::newRow("group wider than the button")
         << QSize(20, 20) << u"x"_s << QSize(40, 13) << QSize(32, 32) << 1 << WinRect{8, 4, 48, 17}
         << WinRect{-28, -6, 4, 26};
+    QTest::newRow("sums beyond 16 bits still lay out")
+        << QSize(100, 30) << u"x"_s << QSize(3000, 13) << QSize(30000, 16) << 1
+        << WinRect{13552, 8, 16552, 21} << WinRect{-16452, 7, 13548, 23};
 }
 
 void tst_ButtonLayout::layout()

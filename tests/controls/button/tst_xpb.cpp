@@ -496,11 +496,18 @@ void tst_XpB::pressedAndDisabledPicture()
     QCOMPARE(shot.pixelColor(17, 13), Face);
     QCOMPARE(shot.pixelColor(18, 14), Blue);
 
-    b->setEnabledCtrl(false);
-    shot = Shot(b.get());
-    QCOMPARE(shot.pixelColor(16, 11), Shadow);
+    // Disabled from the start: embossed, the top-left colour still background,
+    // and MaskColor untouched (only enabled paints store it).
+    auto d = MakeButton(1, QSize(40, 30));
+    d->setPicture(Bitmap8());
+    d->setEnabledCtrl(false);
+    shot = Shot(d.get());
+    QCOMPARE(shot.pixelColor(16, 11), Face);
+    QCOMPARE(shot.pixelColor(17, 11), Shadow);
     QCOMPARE(shot.pixelColor(23, 18), Shadow);
+    QCOMPARE(shot.pixelColor(19, 14), Highlight);
     QCOMPARE(shot.pixelColor(24, 19), Highlight);
+    QCOMPARE(d->MaskColor(), 0u);
 }
 
 void tst_XpB::pressMoveOutReleaseOutside()
@@ -632,6 +639,11 @@ void tst_XpB::toolTip()
     ask();
     QTRY_COMPARE(QToolTip::text(), u"Выбрать каталог"_s);
     QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    b->setMyTip(QString());
+    ask();
+    QVERIFY(!QToolTip::isVisible());
 }
 
 QTEST_MAIN(tst_XpB)
