@@ -1,0 +1,101 @@
+#include "fakeprompts.h"
+#include "mainwindow.h"
+#include "xpb.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The window's two themed buttons, clicked as a user would.
+class tst_WindowButtons : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void buttonsAsDesigned();
+    void startIsLockedUntilInputsAreEnabled();
+    void folderButtonOpensTheChooser();
+    void startWithMissingFolderWarns();
+
+private:
+    std::unique_ptr<Main> window;
+    QList<FakePrompts::Shown> shown;
+    QStringList opened;
+    FakePrompts *prompts = nullptr;
+};
+
+void tst_WindowButtons::init()
+{
+    shown.clear();
+    auto fake = std::make_unique<FakePrompts>(&shown, &opened);
+    prompts = fake.get();
+    window = std::make_unique<Main>();
+    window->setPrompts(std::move(fake));
+    window->Load();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void tst_WindowButtons::cleanup()
+{
+    window.reset();
+}
+
+void tst_WindowButtons::buttonsAsDesigned()
+{
+    QCOMPARE(window->Command1->Caption(), u"Старт!"_s);
+    QCOMPARE(window->Command1->ButtonStyle(), 1);
+    QCOMPARE(window->XpB1->Caption(), u"..."_s);
+    QCOMPARE(window->XpB1->ButtonStyle(), 1);
+    QCOMPARE(window->XpB1->size(), QSize(19, 19));
+}
+
+void tst_WindowButtons::startIsLockedUntilInputsAreEnabled()
+{
+    window->Text2->setText(u"/no/such/folder/"_s);
+    QVERIFY(!window->Command1->EnabledCtrl());
+    QVERIFY(!window->Command1->isEnabled());
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QVERIFY(shown.isEmpty());
+
+    window->EnableInputs(true);
+    QVERIFY(window->Command1->EnabledCtrl());
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(shown.size(), 1);
+}
+
+void tst_WindowButtons::folderButtonOpensTheChooser()
+{
+    QTemporaryDir dir;
+    prompts->folderAnswer = dir.path();
+    QTest::mouseClick(window->XpB1, Qt::LeftButton);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, u"folder"_s);
+    QCOMPARE(shown[0].title, u"Выберите каталог для сохранения файлов"_s);
+    QVERIFY(window->Text2->text().startsWith(dir.path()));
+
+    // Locked while busy.
+    window->EnableInputs(false);
+    QTest::mouseClick(window->XpB1, Qt::LeftButton);
+    QCOMPARE(shown.size(), 1);
+}
+
+void tst_WindowButtons::startWithMissingFolderWarns()
+{
+    window->EnableInputs(true);
+    window->Text2->setText(u"/no/such/folder/"_s);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].kind, u"information"_s);
+    QCOMPARE(shown[0].title, u"Внимание!"_s);
+    QCOMPARE(shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
+    QVERIFY(window->Command1->EnabledCtrl());
+}
+
+QTEST_MAIN(tst_WindowButtons)
+#include "tst_window_buttons.moc"
