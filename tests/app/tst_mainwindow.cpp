@@ -1,6 +1,7 @@
 #include "check.h"
 #include "fakeprompts.h"
 #include "mainwindow.h"
+#include "quietsettings.h"
 #include "stationtable.h"
 #include "uccalendar.h"
 #include "xpb.h"
@@ -55,12 +56,7 @@ void tst_MainWindow::init()
     auto fake = std::make_unique<FakePrompts>(&shown, &opened);
     prompts = fake.get();
     window->setPrompts(std::move(fake));
-    // Checked for updates today already: start-up stays off the network.
-    auto store = std::make_unique<QSettings>(settingsDir.filePath(u"tunetrawl.conf"_s),
-                                             QSettings::IniFormat);
-    store->clear();
-    store->setValue(u"Main/LastUpdate"_s, QDate::currentDate().toString(u"dd.MM.yyyy"_s));
-    window->setSettingsStore(std::move(store));
+    window->setSettingsStore(QuietSettings(settingsDir));
     window->Load();
 }
 

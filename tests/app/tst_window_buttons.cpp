@@ -1,5 +1,6 @@
 #include "fakeprompts.h"
 #include "mainwindow.h"
+#include "quietsettings.h"
 #include "xpb.h"
 
 #include <QLineEdit>
@@ -24,6 +25,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<Main> window;
+    QTemporaryDir settingsDir;
     QList<FakePrompts::Shown> shown;
     QStringList opened;
     FakePrompts *prompts = nullptr;
@@ -36,6 +38,7 @@ void tst_WindowButtons::init()
     prompts = fake.get();
     window = std::make_unique<Main>();
     window->setPrompts(std::move(fake));
+    window->setSettingsStore(QuietSettings(settingsDir));
     window->Load();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

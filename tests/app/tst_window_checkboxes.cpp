@@ -2,6 +2,7 @@
 #include "fakeprompts.h"
 #include "formdesign.h"
 #include "mainwindow.h"
+#include "quietsettings.h"
 #include "picturebox.h"
 
 #include <QDate>
@@ -42,10 +43,7 @@ void tst_WindowCheckboxes::init()
     opened.clear();
     window = std::make_unique<Main>();
     window->setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
-    auto store = std::make_unique<QSettings>(settingsDir.filePath(u"tunetrawl.conf"_s),
-                                             QSettings::IniFormat);
-    store->setValue(u"Main/LastUpdate"_s, QDate::currentDate().toString(u"dd.MM.yyyy"_s));
-    window->setSettingsStore(std::move(store));
+    window->setSettingsStore(QuietSettings(settingsDir));
     window->Load();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
