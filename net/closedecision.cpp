@@ -11,7 +11,7 @@ using namespace std::string_view_literals;
 bool CloseDecision::hasRedirectMarker(QByteArrayView response)
 {
     static constexpr std::array markers = {
-        "302 Found"sv, "301 Moved"sv,    "302 Moved"sv,
+        "302 Found"sv,    "301 Moved"sv,    "302 Moved"sv,
         "HTTP/1.1 302"sv, "HTTP/1.0 302"sv, "303 See Other"sv,
     };
     // Each marker holds "30" exactly once; one pass over the '3's of a large body

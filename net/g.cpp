@@ -65,8 +65,7 @@ void G::resizeEvent(QResizeEvent *)
     I->setGeometry(rect());
 }
 
-QString G::RetUrl(QString &Url, int method, bool WaitResult, const QString &POSTdata,
-                  bool PostUtf)
+QString G::RetUrl(QString &Url, int method, bool WaitResult, const QString &POSTdata, bool PostUtf)
 {
     if (!startChain(Url, method, WaitResult, POSTdata, PostUtf, ResultForm::Text))
         return {};
@@ -195,7 +194,7 @@ void G::connectToServer()
         return;
     }
     IsServer(CurrentUrl);
-    const ServerAddress server = ServerAddress::parse(RemoteHost, RemotePort);
+    const ServerAddress server = ServerAddress::parse(RemoteHost, quint16(RemotePort));
     emit log(u"Соединение с "_s + server.Name);
     if (!server.isValid()) {
         emit log(u"Соединение не начато: неверный адрес сервера"_s);

@@ -45,6 +45,7 @@ public:
 
     QString host() const { return RemoteHost; }
     void setHost(const QString &host) { RemoteHost = host; }
+    // 16 bits read as unsigned: ports above 32767 are given as negative numbers.
     qint16 port() const { return RemotePort; }
     void setPort(qint16 port) { RemotePort = port; }
     // Through a proxy host and port name the proxy; switching it on sets the port to 80.

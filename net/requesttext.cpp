@@ -79,8 +79,8 @@ QString RequestText::postText() const
     if (!Cookies.isEmpty())
         text += u"Cookie: "_s + Cookies + crlf;
     text += u"Content-Length: "_s + QString::number(body.size()) + crlf;
-    text += u"Content-Type: multipart/form-data; boundary=----------THiVtHX7RDz4LGq6j34h6V"_s +
-            crlf;
+    text +=
+        u"Content-Type: multipart/form-data; boundary=----------THiVtHX7RDz4LGq6j34h6V"_s + crlf;
     text += (Proxy ? u"Proxy-Connection: Close"_s : u"Connection: Close"_s) + crlf;
     text += crlf;
     text += body;

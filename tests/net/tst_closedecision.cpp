@@ -39,8 +39,7 @@ void tst_CloseDecision::redirectTarget_data()
     QTest::newRow("/x from a bare host") << u"http://h.com"_s << u"/x"_s << u"http://h.com/x"_s;
     QTest::newRow("y from a bare host") << u"http://h.com"_s << u"y"_s << u"http://h.com/y"_s;
     QTest::newRow("/x without scheme") << u"h.com/a/b"_s << u"/x"_s << u"http://h.com/x"_s;
-    QTest::newRow("other scheme refused") << u"http://h.com/a"_s << u"https://h.com/a"_s
-                                          << u""_s;
+    QTest::newRow("other scheme refused") << u"http://h.com/a"_s << u"https://h.com/a"_s << u""_s;
     QTest::newRow("http:// anywhere counts as absolute")
         << u"http://h.com/a"_s << u"/go?u=http://o"_s << u"/go?u=http://o"_s;
 }
@@ -138,14 +137,14 @@ void tst_CloseDecision::decision_data()
     QTest::newRow("sixth redirect followed")
         << moved << 5 << 1 << int(CloseDecision::Redirect) << u"http://h.com/x"_s;
     QTest::newRow("seventh response not examined")
-        << QByteArray("HTTP/1.0 200 OK\r\n\r\n") << 6 << 1
-        << int(CloseDecision::UnlimitedRedirect) << u""_s;
+        << QByteArray("HTTP/1.0 200 OK\r\n\r\n") << 6 << 1 << int(CloseDecision::UnlimitedRedirect)
+        << u""_s;
     QTest::newRow("redirect without Location delivered")
         << QByteArray("HTTP/1.0 302 Found\r\n\r\n") << 0 << 1 << int(CloseDecision::Deliver)
         << u""_s;
     QTest::newRow("Location without line end delivered")
-        << QByteArray("HTTP/1.0 302 Found\r\nLocation: /x") << 0 << 1
-        << int(CloseDecision::Deliver) << u""_s;
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: /x") << 0 << 1 << int(CloseDecision::Deliver)
+        << u""_s;
     QTest::newRow("redirect to https delivered")
         << QByteArray("HTTP/1.0 302 Found\r\nLocation: https://h.com/x\r\n\r\n") << 0 << 1
         << int(CloseDecision::Deliver) << u""_s;

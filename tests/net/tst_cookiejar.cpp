@@ -53,14 +53,12 @@ void tst_CookieJar::addCookies_data()
     QTest::addColumn<QString>("jar");
 
     QTest::newRow("new pairs appended") << QStringList{u"a=1;b=2;"_s} << u"a=1;b=2;"_s;
-    QTest::newRow("same name replaced") << QStringList{u"a=1;b=2;"_s, u"a=3;"_s}
-                                        << u"a=3;b=2;"_s;
+    QTest::newRow("same name replaced") << QStringList{u"a=1;b=2;"_s, u"a=3;"_s} << u"a=3;b=2;"_s;
     QTest::newRow("one new, one replacing, in one call")
         << QStringList{u"a=1;"_s, u"c=9;a=2;"_s} << u"a=2;c=9;"_s;
     QTest::newRow("name inside another name replaces both")
         << QStringList{u"id=2;"_s, u"sid=1;"_s, u"id=7;"_s} << u"id=7;id=7;"_s;
-    QTest::newRow("pair without final ; ignored") << QStringList{u"a=1;"_s, u"b=2"_s}
-                                                  << u"a=1;"_s;
+    QTest::newRow("pair without final ; ignored") << QStringList{u"a=1;"_s, u"b=2"_s} << u"a=1;"_s;
     QTest::newRow("empty value skipped") << QStringList{u"a=;b=1;"_s} << u"b=1;"_s;
     QTest::newRow("empty name skipped") << QStringList{u"=1;b=1;"_s} << u"b=1;"_s;
     QTest::newRow("no = skipped") << QStringList{u"abc;b=1;"_s} << u"b=1;"_s;

@@ -64,8 +64,7 @@ void tst_TextCodecs::toUtf_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("utf8");
 
-    QTest::newRow("cyrillic word of 5 letters") << u"Привет"_s.left(5)
-                                                << QByteArray("Приве");
+    QTest::newRow("cyrillic word of 5 letters") << u"Привет"_s.left(5) << QByteArray("Приве");
     QTest::newRow("ascii word") << u"hello"_s << QByteArray("hello");
     QTest::newRow("3-byte characters crowded")
         << u"€—…"_s << QByteArray("\xe2\x82\xac\xe2\x80\x94\xe2\x80\xa6");
@@ -90,11 +89,9 @@ void tst_TextCodecs::urlEncode_data()
     QTest::newRow("blank is %20") << u"a b"_s << u"a%20b"_s;
     QTest::newRow("cyrillic capital A") << u"А"_s << u"%C0"_s;
     QTest::newRow("tab with leading zero") << u"\t"_s << u"%09"_s;
-    QTest::newRow("kept characters")
-        << u"abcXYZ019=-()&_./:"_s << u"abcXYZ019=-()&_./:"_s;
+    QTest::newRow("kept characters") << u"abcXYZ019=-()&_./:"_s << u"abcXYZ019=-()&_./:"_s;
     QTest::newRow("encoded punctuation") << u"+?#%~;"_s << u"%2B%3F%23%25%7E%3B"_s;
-    QTest::newRow("query string")
-        << u"http://h/s?q=Я я"_s << u"http://h/s%3Fq=%DF%20%FF"_s;
+    QTest::newRow("query string") << u"http://h/s?q=Я я"_s << u"http://h/s%3Fq=%DF%20%FF"_s;
     QTest::newRow("character outside windows-1251") << u"中"_s << u"%3F"_s;
     QTest::newRow("NUL") << QString(QChar(0)) << u"%00"_s;
     QTest::newRow("empty") << u""_s << u""_s;
