@@ -202,7 +202,7 @@ void G::connectToServer()
         return;
     }
     setIndicator(Light::Connecting);
-    Received = QByteArray();
+    Received = ReceiveBuffer();
     Progress = LoadProgress();
 
     WS = new QTcpSocket(this);
@@ -242,15 +242,14 @@ void G::dataArrived()
     if (!readPending())
         return;
     const bool lengthWasKnown = Progress.contentLength() > 0;
-    const std::optional<qint16> percent = Progress.update(Received);
+    const std::optional<qint16> percent = Progress.update(Received.bytes());
     if (!lengthWasKnown && Progress.contentLength() > 0) {
-        // Room for the whole response at once: growing by doubling would copy it
-        // and hold it twice on the way.
-        const qsizetype headerEnd = Received.indexOf("\r\n\r\n");
+        // Room for the whole response at once: growing step by step would copy it
+        // on the way. The length is only a hint; without the room the response
+        // grows as it comes.
+        const qsizetype headerEnd = Received.bytes().indexOf("\r\n\r\n");
         const qint64 headers = headerEnd < 0 ? Received.size() : headerEnd + 4;
-        const qint64 expected = qMin(headers + Progress.contentLength(), MaxResponseSize);
-        if (expected > Received.capacity())
-            Received.reserve(qsizetype(expected));
+        Received.reserve(qsizetype(qMin(headers + Progress.contentLength(), MaxResponseSize)));
     }
     if (percent)
         emit PercentOfLoad(*percent);
@@ -262,19 +261,25 @@ bool G::readPending()
     const qint64 available = WS->bytesAvailable();
     if (available <= 0)
         return true;
-    if (Received.size() + available > MaxResponseSize) {
-        emit log(u"Ответ слишком велик"_s);
-        ConnectionOpen = false;
-        releaseSocket();
-        setIndicator(Light::Failed);
-        finish(Outcome::Failure);
+    char *room = Received.size() + available > MaxResponseSize
+                     ? nullptr
+                     : Received.prepare(qsizetype(available), qsizetype(MaxResponseSize));
+    if (!room) {
+        failTooLarge();
         return false;
     }
-    const qsizetype old = Received.size();
-    Received.resize(old + qsizetype(available));
-    const qint64 got = WS->read(Received.data() + old, available);
-    Received.resize(old + qsizetype(qMax<qint64>(got, 0)));
+    const qint64 got = WS->read(room, available);
+    Received.commit(qsizetype(got));
     return true;
+}
+
+void G::failTooLarge()
+{
+    emit log(u"Ответ слишком велик"_s);
+    ConnectionOpen = false;
+    releaseSocket();
+    setIndicator(Light::Failed);
+    finish(Outcome::Failure);
 }
 
 void G::socketError(int error)
@@ -305,11 +310,11 @@ void G::closeProcessing(EndedBy how)
     setIndicator(how == EndedBy::Error ? Light::Failed : Light::Idle);
     emit log(u"Соединение закрыто"_s);
 
-    if (CookiesOn && !Received.isEmpty())
-        Jar.AddCookies(CookieJar::GetCookies(headerText(Received)));
+    if (CookiesOn && Received.size() > 0)
+        Jar.AddCookies(CookieJar::GetCookies(headerText(Received.bytes())));
 
     const CloseDecision decision =
-        CloseDecision::decide(Received, CurrentUrl, RedirectCount, Sends);
+        CloseDecision::decide(Received.bytes(), CurrentUrl, RedirectCount, Sends);
     switch (decision.What) {
     case CloseDecision::SendAgain:
         Pause->start(how == EndedBy::Silence ? 0 : resendPauseMs);
@@ -356,9 +361,7 @@ void G::finish(Outcome outcome)
     LastOutcome = outcome;
     switch (outcome) {
     case Outcome::Response:
-        if (Received.capacity() - Received.size() > (1 << 20))
-            Received.squeeze();
-        LastBytes = Received;
+        LastBytes = Received.take();
         break;
     case Outcome::UnlimitedRedirect:
         LastBytes = unlimitedRedirect.toLatin1();
@@ -367,7 +370,7 @@ void G::finish(Outcome outcome)
         LastBytes.clear();
         break;
     }
-    Received = QByteArray();
+    Received = ReceiveBuffer();
     Referer = CurrentUrl;
     RedirectCount = 0;
     Sends = 0;

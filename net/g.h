@@ -2,6 +2,7 @@
 
 #include "cookiejar.h"
 #include "loadprogress.h"
+#include "receivebuffer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -94,6 +95,7 @@ private:
     void sendProgress();
     void closeProcessing(EndedBy how);
     bool readPending();
+    void failTooLarge();
     void releaseSocket();
     void finish(Outcome outcome);
     QString resultText() const;
@@ -123,7 +125,7 @@ private:
     bool ConnectionOpen = false;
     qint16 RedirectCount = 0;
     int Sends = 0; // attempts of the current request of the chain
-    QByteArray Received;
+    ReceiveBuffer Received;
     LoadProgress Progress;
     qint64 MaxResponseSize;
     Outcome LastOutcome = Outcome::Failure;
