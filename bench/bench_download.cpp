@@ -212,8 +212,7 @@ int main(int argc, char **argv)
     std::printf("targets:\n");
     bool met = check("every download complete", complete);
     met = check("ratio G/curl <= 1.5", ratio <= 1.5) && met;
-    met = check("peak RSS <= 2 x body + 64 MiB", qMax(peakKiB, peakNoLengthKiB) <= limitKiB) &&
-          met;
+    met = check("peak RSS <= 2 x body + 64 MiB", qMax(peakKiB, peakNoLengthKiB) <= limitKiB) && met;
     met = check("no-length within 1.2x of with-length", noLengthRatio <= 1.2) && met;
     return met ? 0 : 1;
 }

@@ -43,7 +43,8 @@ void serveOne(int client, int file, off_t size)
 int RunRawServer(const QString &file)
 {
     const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
-    struct stat info{};
+    struct stat info
+    {};
     if (fd < 0 || ::fstat(fd, &info) != 0)
         return 2;
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);

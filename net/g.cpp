@@ -196,6 +196,8 @@ void G::connectToServer()
     IsServer(CurrentUrl);
     const ServerAddress server = ServerAddress::parse(RemoteHost, quint16(RemotePort));
     emit log(u"Соединение с "_s + server.Name);
+    if (Delivered)
+        return; // a handler of log aborted the request
     if (!server.isValid()) {
         emit log(u"Соединение не начато: неверный адрес сервера"_s);
         finish(Outcome::Failure);
@@ -253,7 +255,8 @@ void G::dataArrived()
     }
     if (percent)
         emit PercentOfLoad(*percent);
-    setIndicator(Light::Receiving);
+    if (ConnectionOpen)
+        setIndicator(Light::Receiving);
 }
 
 bool G::readPending()

@@ -448,6 +448,17 @@ void tst_G::abortEndsTheWait()
     QCOMPARE(server.connections(), 1);
     QTRY_VERIFY(!g.findChild<QTcpSocket *>());
 
+    // Aborted from a handler before the connection starts: nothing is sent.
+    ScriptedServer untouched({ScriptedServer::respond(page("x"))});
+    const QMetaObject::Connection onLog = connect(&g, &G::log, &g, [&g](const QString &info) {
+        if (info.startsWith(u"Соединение с "_s))
+            g.Abort();
+    });
+    QCOMPARE(get(g, untouched.url(u"/"_s)), QString());
+    disconnect(onLog);
+    QVERIFY(!g.isBizy());
+    QVERIFY(!g.findChild<QTcpSocket *>());
+
     // Without waiting, the end comes through Res.
     ScriptedServer later({ScriptedServer::silent()});
     QSignalSpy res(&g, &G::Res);
