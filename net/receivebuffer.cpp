@@ -30,15 +30,23 @@ char *ReceiveBuffer::prepare(qsizetype n, qsizetype limit)
 {
     Pending = Bytes.size();
     const qsizetype needed = Pending + n;
-    if (needed > Bytes.capacity()) {
-        const qsizetype capacity = Bytes.capacity();
-        const qsizetype grown =
-            capacity < LargeBlock ? qMax(2 * capacity, qMin(needed, LargeBlock)) : 8 * capacity;
-        if (!growTo(qMax(needed, qMin(grown, limit))) && !growTo(needed))
-            return nullptr;
-    }
+    if (needed > Bytes.capacity() && !growTo(nextCapacity(needed, limit)) && !growTo(needed))
+        return nullptr;
     Bytes.resize(needed);
     return Bytes.data() + Pending;
+}
+
+qsizetype ReceiveBuffer::nextCapacity(qsizetype needed, qsizetype limit) const
+{
+    if (needed < LargeBlock)
+        return qMax(needed, 2 * Bytes.capacity());
+#ifdef Q_OS_LINUX
+    // Only the pages written take memory: a large response of unknown length gets
+    // all the room it may use at once and is never copied again.
+    return qMax(needed, limit);
+#else
+    return qMax(needed, qMin(2 * Bytes.capacity(), limit));
+#endif
 }
 
 void ReceiveBuffer::commit(qsizetype written)
@@ -61,7 +69,12 @@ QByteArray ReceiveBuffer::take()
 bool ReceiveBuffer::growTo(qsizetype capacity)
 {
     try {
-        if (capacity < LargeBlock) {
+#ifdef Q_OS_LINUX
+        const bool plainRealloc = capacity < LargeBlock;
+#else
+        const bool plainRealloc = true;
+#endif
+        if (plainRealloc) {
             Bytes.reserve(capacity);
             return true;
         }
@@ -73,6 +86,6 @@ bool ReceiveBuffer::growTo(qsizetype capacity)
         Bytes = std::move(block);
         return true;
     } catch (const std::bad_alloc &) {
-        return false; // a declared length the machine cannot hold fails the request
+        return false;
     }
 }

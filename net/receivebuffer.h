@@ -2,13 +2,14 @@
 
 #include <QByteArray>
 
-// The bytes of one response as they arrive. Grows to a declared size at once; without
-// one, small blocks double and large ones grow eightfold (only the pages written are
-// ever backed by memory, so the spare room costs address space, not RAM). A large
-// block asks the system for huge pages: filling it then costs one page fault per
-// 2 MiB instead of one per 4 KiB, which would take longer than receiving the data.
-// Such a block is never handed to realloc (the advice splits its mapping, which
-// realloc cannot move), so it grows by copying into a new block.
+// The bytes of one response as they arrive. Grows to a declared size at once. Without
+// one, a small response doubles its room; on Linux a large one then gets all the room
+// it may use in one step (only the pages written are backed by memory, so the spare
+// room costs address space, not RAM), elsewhere it keeps doubling. On Linux a large
+// block also asks for huge pages: filling it then costs one page fault per 2 MiB
+// instead of one per 4 KiB, which would take longer than receiving the data. Such a
+// block is never handed to realloc (the advice splits its mapping, which realloc
+// cannot move), so it grows by copying into a new block.
 class ReceiveBuffer
 {
 public:
@@ -30,6 +31,7 @@ public:
     static constexpr qsizetype LargeBlock = qsizetype(6) << 20;
 
 private:
+    qsizetype nextCapacity(qsizetype needed, qsizetype limit) const;
     bool growTo(qsizetype capacity);
 
     QByteArray Bytes;
