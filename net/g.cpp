@@ -355,6 +355,8 @@ void G::releaseSocket()
 
 void G::finish(Outcome outcome)
 {
+    if (Delivered)
+        return; // one result per call, also when a handler aborted on the way
     Pause->stop();
     Timeout->stop();
     if (WS) {
