@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// What to do with a connection that has ended, given everything it received.
+struct CloseDecision
+{
+    enum Action {
+        SendAgain,         // nothing came back; another attempt is allowed
+        GiveUp,            // nothing came back from the last allowed attempt
+        Deliver,           // the response is the result
+        UnlimitedRedirect, // too many redirects: the result is the error literal
+        Redirect,          // ask Target with a GET
+    };
+
+    static constexpr int MaxSends = 3;     // attempts of one request in all
+    static constexpr int MaxRedirects = 6; // redirects one chain follows
+
+    Action What = Deliver;
+    QString Target;
+
+    // sendsMade counts the attempts of the current request, this one included.
+    static CloseDecision decide(const QByteArray &received, QStringView currentUrl,
+                                int redirectCount, int sendsMade);
+
+    // Whether the text holds one of the status texts taken as a redirect, anywhere.
+    static bool hasRedirectMarker(QByteArrayView response);
+};

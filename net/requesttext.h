@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The exact bytes of one HTTP/1.0 request, composed from the state of the request
+// at the moment its connection opens.
+struct RequestText
+{
+    static constexpr int Get = 1;
+    static constexpr int Post = 2;
+
+    int Method = Get;
+    QString Url;
+    bool Proxy = false; // absolute URL in the request line, Proxy-Connection header
+    QString Referer;    // sent as "Referer: " even when empty
+    QString Cookies;    // the jar text; no Cookie line when empty
+    QString Body;       // POST only
+    bool PostUtf = false;
+
+    // GET for method 1, POST for method 2, nothing for any other method.
+    QByteArray toBytes() const;
+    QString getText() const;
+    QString postText() const;
+
+    // Host part of a URL: every "http://" removed, then the text before the first "/".
+    static QString host(QStringView url);
+    // Path part: every "http://" removed, then the text after the first "/".
+    static QString path(QStringView url);
+    // A URL holding a control character (CR, LF, NUL...) would let its giver write
+    // request lines of their own; such URLs are never sent.
+    static bool isSendable(QStringView url);
+};

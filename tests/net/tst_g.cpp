@@ -1,0 +1,504 @@
+#include "g.h"
+#include "scriptedserver.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using Reply = ScriptedServer::Reply;
+using Part = ScriptedServer::Part;
+
+namespace {
+
+QByteArray page(const QByteArray &body, const QByteArray &headers = {})
+{
+    return "HTTP/1.0 200 OK\r\n" + headers + "\r\n" + body;
+}
+
+QByteArray redirect(const QByteArray &status, const QByteArray &location,
+                    const QByteArray &headers = {})
+{
+    return "HTTP/1.1 " + status + "\r\n" + headers + "Location: " + location + "\r\n\r\n";
+}
+
+// Turns a hanging call into a failing one.
+class Watchdog
+{
+public:
+    explicit Watchdog(G &g, int ms = 30000)
+    {
+        Timer.setSingleShot(true);
+        QObject::connect(&Timer, &QTimer::timeout, &g, [&g] {
+            QWARN("watchdog aborted the request");
+            g.Abort();
+        });
+        Timer.start(ms);
+    }
+
+private:
+    QTimer Timer;
+};
+
+QString get(G &g, const QString &url)
+{
+    Watchdog watchdog(g);
+    QString variable = url;
+    return g.RetUrl(variable, 1, true);
+}
+
+QList<int> percentages(const QSignalSpy &spy)
+{
+    QList<int> values;
+    for (const QList<QVariant> &arguments : spy)
+        values.append(arguments.at(0).value<qint16>());
+    return values;
+}
+
+QColor light(const G &g)
+{
+    return g.findChild<QWidget *>(u"I"_s)->palette().color(QPalette::Window);
+}
+
+int connectionAttempts(const QSignalSpy &logSpy)
+{
+    int count = 0;
+    for (const QList<QVariant> &arguments : logSpy)
+        count += arguments.at(0).toString().startsWith(u"Соединение с "_s) ? 1 : 0;
+    return count;
+}
+
+// A loopback port nobody listens on.
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+} // namespace
+
+class tst_G : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void getDeliversWholeResponse();
+    void retBytesKeepsEveryByte();
+    void percentFromContentLengthSplitAcrossArrivals();
+    void percentRunsPast100WithHeaders();
+    void noPercentWithoutContentLength();
+    void redirectLimit_data();
+    void redirectLimit();
+    void redirectsThatAreNotFollowed_data();
+    void redirectsThatAreNotFollowed();
+    void postRedirectedAsGetWithoutBody();
+    void sentAgainAfterSilence();
+    void sendingAgainIsBounded_data();
+    void sendingAgainIsBounded();
+    void partialResponseThenResetDeliveredAsReceived();
+    void stallAfterFirstDataIsNoTimeout();
+    void secondCallWhileWaitingReturnsEmpty();
+    void refererIsTheEndOfTheChain();
+    void cookiesOfARedirectGoWithTheNextRequest();
+    void resDeliversNonWaitingCalls();
+    void refusedAddresses_data();
+    void refusedAddresses();
+    void abortEndsTheWait();
+    void oversizedResponseFails();
+    void proxyGetsAbsoluteUrl();
+};
+
+void tst_G::getDeliversWholeResponse()
+{
+    const QByteArray response = page("<p>Привет</p>", "Content-Type: text/html; charset=utf-8\r\n");
+    ScriptedServer server({ScriptedServer::respond(response)});
+    G g;
+    QSignalSpy logSpy(&g, &G::log);
+    QString url = server.url(u"/a/b?x=1&amp;y=2"_s);
+    Watchdog watchdog(g);
+    const QString text = g.RetUrl(url, 1, true);
+
+    QCOMPARE(text, QString::fromUtf8(response));
+    QCOMPARE(url, server.url(u"/a/b?x=1&y=2"_s));
+    QCOMPARE(g.RawResult(), response);
+    QVERIFY(!g.isBizy());
+    QCOMPARE(server.connections(), 1);
+    const QByteArray request = server.requests().at(0);
+    QVERIFY(request.startsWith("GET /a/b?x=1&y=2 HTTP/1.0\r\n"));
+    // The port of the URL is used, and the Host line keeps it; the setting stays.
+    QVERIFY(request.contains("\r\nHost: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n"));
+    QVERIFY(request.contains("\r\nReferer: \r\n"));
+    QCOMPARE(g.port(), qint16(80));
+    QCOMPARE(light(g), g.palette().color(QPalette::Button));
+    QCOMPARE(logSpy.first().at(0).toString(), u"Соединение с 127.0.0.1"_s);
+    QVERIFY(logSpy.contains(QVariantList{u"Отправлен запрос"_s}));
+    QCOMPARE(logSpy.last().at(0).toString(), u"Соединение закрыто"_s);
+}
+
+void tst_G::retBytesKeepsEveryByte()
+{
+    QByteArray body;
+    for (int i = 0; i < 4 * 256; ++i)
+        body.append(char(i));
+    // Declares UTF-8, which the text form would decode; the bytes must not be touched.
+    const QByteArray response = page(body, "Content-Type: text/plain; charset=UTF-8\r\n");
+    ScriptedServer server({ScriptedServer::respond(redirect("302 Found", "/file")),
+                           ScriptedServer::respond(response)});
+    G g;
+    Watchdog watchdog(g);
+    QString url = server.url(u"/start"_s);
+    QCOMPARE(g.RetBytes(url), response);
+    QCOMPARE(g.RawResult(), response);
+    QVERIFY(!g.isBizy());
+    QVERIFY(server.requests().at(1).startsWith("GET /file HTTP/1.0\r\n"));
+}
+
+void tst_G::percentFromContentLengthSplitAcrossArrivals()
+{
+    // 14 + 15 bytes: the length is known on the second arrival, at 29 of 100.
+    ScriptedServer server(
+        {Reply{{{"X\r\nContent-Len", 0}, {"gth: 100\r\n\r\nabc", 80}, {QByteArray(71, 'b'), 80}}}});
+    G g;
+    QSignalSpy percent(&g, &G::PercentOfLoad);
+    QCOMPARE(get(g, server.url(u"/"_s)).size(), 100);
+    QCOMPARE(percentages(percent), (QList<int>{28, 100}));
+}
+
+void tst_G::percentRunsPast100WithHeaders()
+{
+    QByteArray headers = "HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n";
+    headers += "X-Pad: " + QByteArray(200 - headers.size() - 11, 'p') + "\r\n\r\n";
+    QCOMPARE(headers.size(), 200);
+    Reply reply{{{headers, 0}}};
+    for (int i = 0; i < 4; ++i)
+        reply.Parts.append(Part{QByteArray(250, 'b'), 30});
+    ScriptedServer server({reply});
+    G g;
+    QSignalSpy percent(&g, &G::PercentOfLoad);
+    QCOMPARE(get(g, server.url(u"/"_s)).size(), 1200);
+    const QList<int> values = percentages(percent);
+    QVERIFY(!values.isEmpty());
+    QCOMPARE(values.last(), 120);
+    QVERIFY(std::is_sorted(values.begin(), values.end()));
+}
+
+void tst_G::noPercentWithoutContentLength()
+{
+    ScriptedServer server({Reply{{{"HTTP/1.0 200 OK\r\n\r\n", 0}, {QByteArray(5000, 'b'), 30}}}});
+    G g;
+    QSignalSpy percent(&g, &G::PercentOfLoad);
+    QCOMPARE(get(g, server.url(u"/"_s)).size(), 19 + 5000);
+    QCOMPARE(percent.count(), 0);
+}
+
+void tst_G::redirectLimit_data()
+{
+    QTest::addColumn<int>("redirects");
+    QTest::addColumn<bool>("endsInError");
+
+    QTest::newRow("five redirects, then the page") << 5 << false;
+    QTest::newRow("six redirects, then the page") << 6 << true;
+    QTest::newRow("endless redirects") << 20 << true;
+}
+
+void tst_G::redirectLimit()
+{
+    QFETCH(int, redirects);
+    QFETCH(bool, endsInError);
+    QList<Reply> replies;
+    for (int i = 1; i <= redirects; ++i)
+        replies.append(
+            ScriptedServer::respond(redirect("302 Found", "/r" + QByteArray::number(i))));
+    replies.append(ScriptedServer::respond(page("final")));
+    ScriptedServer server(replies);
+    G g;
+
+    const QString text = get(g, server.url(u"/r0"_s));
+    if (endsInError) {
+        QCOMPARE(text, u"error (unlimited redirect)"_s);
+        QCOMPARE(g.RawResult(), QByteArray("error (unlimited redirect)"));
+        QCOMPARE(server.connections(), 7);
+    } else {
+        QCOMPARE(text, u"HTTP/1.0 200 OK\r\n\r\nfinal"_s);
+        QCOMPARE(server.connections(), redirects + 1);
+    }
+    for (int i = 1; i < server.connections(); ++i)
+        QVERIFY(server.requests().at(i).startsWith("GET /r" + QByteArray::number(i) + " "));
+    QVERIFY(!g.isBizy());
+
+    // The count starts again with the next call.
+    if (redirects == 5) {
+        ScriptedServer again({ScriptedServer::respond(redirect("302 Found", "/x")),
+                              ScriptedServer::respond(page("again"))});
+        QVERIFY(get(g, again.url(u"/"_s)).endsWith(u"again"_s));
+    }
+}
+
+void tst_G::redirectsThatAreNotFollowed_data()
+{
+    QTest::addColumn<QByteArray>("response");
+
+    QTest::newRow("307") << redirect("307 Temporary Redirect", "/x");
+    QTest::newRow("308") << redirect("308 Permanent Redirect", "/x");
+    QTest::newRow("302 without Location") << QByteArray("HTTP/1.1 302 Found\r\n\r\n");
+    QTest::newRow("Location without line end") << QByteArray("HTTP/1.1 302 Found\r\nLocation: /x");
+    QTest::newRow("other scheme") << redirect("301 Moved Permanently", "https://127.0.0.1/x");
+}
+
+void tst_G::redirectsThatAreNotFollowed()
+{
+    QFETCH(QByteArray, response);
+    ScriptedServer server({ScriptedServer::respond(response)});
+    G g;
+    QCOMPARE(get(g, server.url(u"/"_s)), QString::fromLatin1(response));
+    QCOMPARE(server.connections(), 1);
+}
+
+void tst_G::postRedirectedAsGetWithoutBody()
+{
+    ScriptedServer server({ScriptedServer::respond(redirect("303 See Other", "done")),
+                           ScriptedServer::respond(page("ok"))});
+    G g;
+    Watchdog watchdog(g);
+    QString url = server.url(u"/form/send"_s);
+    const QString text = g.RetUrl(url, 2, true, u"field=Я"_s, true);
+
+    QCOMPARE(text, u"HTTP/1.0 200 OK\r\n\r\nok"_s);
+    const QByteArray post = server.requests().at(0);
+    QVERIFY(post.startsWith("POST /form/send HTTP/1.0\r\n"));
+    QVERIFY(post.endsWith("\r\nContent-Length: 8\r\nContent-Type: multipart/form-data; "
+                          "boundary=----------THiVtHX7RDz4LGq6j34h6V\r\nConnection: "
+                          "Close\r\n\r\nfield=\xd0\xaf"));
+    const QByteArray get = server.requests().at(1);
+    QVERIFY(get.startsWith("GET /form/done HTTP/1.0\r\n"));
+    QVERIFY(get.endsWith("\r\n\r\n"));
+    QVERIFY(!get.contains("Content-Length"));
+    QCOMPARE(g.Met, 1);
+}
+
+void tst_G::sentAgainAfterSilence()
+{
+    // The watchdog's real 5 s: the first connection never answers.
+    ScriptedServer server({ScriptedServer::silent(), ScriptedServer::respond(page("second"))});
+    G g;
+    QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nsecond"_s);
+    QCOMPARE(server.connections(), 2);
+    QCOMPARE(server.requests().at(0), server.requests().at(1));
+}
+
+void tst_G::sendingAgainIsBounded_data()
+{
+    QTest::addColumn<int>("kind");
+
+    QTest::newRow("silent server") << 0;
+    QTest::newRow("connection refused") << 1;
+    QTest::newRow("server closes at once") << 2;
+}
+
+void tst_G::sendingAgainIsBounded()
+{
+    QFETCH(int, kind);
+    Reply closeAtOnce;
+    closeAtOnce.CloseAtOnce = true;
+    ScriptedServer server({kind == 0 ? ScriptedServer::silent() : closeAtOnce});
+    const QString url = kind == 1 ? u"http://127.0.0.1:"_s + QString::number(closedPort()) + u"/"_s
+                                  : server.url(u"/"_s);
+    G g;
+    g.findChild<QTimer *>(u"Timeout"_s)->setInterval(200); // the bound, not the wait, is tested
+    QSignalSpy logSpy(&g, &G::log);
+
+    QCOMPARE(get(g, url), QString());
+    QVERIFY(!g.isBizy());
+    QCOMPARE(connectionAttempts(logSpy), 3);
+    if (kind != 1)
+        QCOMPARE(server.connections(), 3);
+    if (kind == 1)
+        QCOMPARE(light(g), QColor(255, 0, 0));
+    QVERIFY(g.RawResult().isEmpty());
+}
+
+void tst_G::partialResponseThenResetDeliveredAsReceived()
+{
+    const QByteArray partial = "HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\npart of it";
+    ScriptedServer server({Reply{{{partial, 0}, {{}, 100}}, ScriptedServer::Ending::Reset},
+                           ScriptedServer::respond(page("must not be asked"))});
+    G g;
+    QCOMPARE(get(g, server.url(u"/"_s)), QString::fromLatin1(partial));
+    QCOMPARE(server.connections(), 1);
+}
+
+void tst_G::stallAfterFirstDataIsNoTimeout()
+{
+    ScriptedServer server({Reply{{{"HTTP/1.0 200 OK\r\n", 0}, {"\r\nlate body", 700}}}});
+    G g;
+    g.findChild<QTimer *>(u"Timeout"_s)->setInterval(200);
+    QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nlate body"_s);
+    QCOMPARE(server.connections(), 1);
+}
+
+void tst_G::secondCallWhileWaitingReturnsEmpty()
+{
+    ScriptedServer server({Reply{{{page("first"), 50}}}});
+    G g;
+    QString second = u"(not called)"_s;
+    bool busyDuringWait = false;
+    connect(&server, &ScriptedServer::requestReceived, &g, [&] {
+        busyDuringWait = g.isBizy();
+        QString url = server.url(u"/other"_s);
+        second = g.RetUrl(url, 1, true);
+    });
+    QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nfirst"_s);
+    QVERIFY(busyDuringWait);
+    QCOMPARE(second, QString());
+    QCOMPARE(server.connections(), 1);
+}
+
+void tst_G::refererIsTheEndOfTheChain()
+{
+    ScriptedServer server({ScriptedServer::respond(redirect("301 Moved Permanently", "/b")),
+                           ScriptedServer::respond(page("b")), ScriptedServer::respond(page("c"))});
+    G g;
+    get(g, server.url(u"/a"_s));
+    get(g, server.url(u"/c"_s));
+    QCOMPARE(server.connections(), 3);
+    QVERIFY(server.requests().at(1).contains("\r\nReferer: \r\n"));
+    QVERIFY(server.requests().at(2).contains("\r\nReferer: " + server.url(u"/b"_s).toLatin1() +
+                                             "\r\n"));
+}
+
+void tst_G::cookiesOfARedirectGoWithTheNextRequest()
+{
+    ScriptedServer server(
+        {ScriptedServer::respond(redirect("302 Found", "/b", "Set-Cookie: sid=abc; path=/\r\n")),
+         ScriptedServer::respond(page("b", "Set-Cookie: t=1\r\n"))});
+    G g;
+    g.setAcceptCookies(true);
+    get(g, server.url(u"/a"_s));
+    QVERIFY(!server.requests().at(0).contains("Cookie:"));
+    QVERIFY(server.requests().at(1).contains("\r\nCookie: sid=abc;\r\nConnection: Close\r\n"));
+    QCOMPARE(g.MyCookies(), u"sid=abc;t=1;"_s);
+
+    g.setAcceptCookies(false);
+    QCOMPARE(g.MyCookies(), QString());
+}
+
+void tst_G::resDeliversNonWaitingCalls()
+{
+    ScriptedServer server(
+        {ScriptedServer::respond(page("one")), ScriptedServer::respond(page("two"))});
+    G g;
+    QSignalSpy res(&g, &G::Res);
+    QList<bool> busyInHandler;
+    connect(&g, &G::Res, &g, [&](const QString &) {
+        busyInHandler.append(g.isBizy());
+        if (busyInHandler.size() == 1) {
+            QString next = server.url(u"/2"_s);
+            g.RetUrl(next, 1, false); // a handler may start the next request
+        }
+    });
+    QString url = server.url(u"/1"_s);
+    QCOMPARE(g.RetUrl(url, 1, false), QString());
+    QVERIFY(g.isBizy());
+    QTRY_COMPARE_WITH_TIMEOUT(res.count(), 2, 10000);
+    QCOMPARE(res.at(0).at(0).toString(), u"HTTP/1.0 200 OK\r\n\r\none"_s);
+    QCOMPARE(res.at(1).at(0).toString(), u"HTTP/1.0 200 OK\r\n\r\ntwo"_s);
+    QCOMPARE(busyInHandler, (QList<bool>{false, false}));
+}
+
+void tst_G::refusedAddresses_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("firstReply");
+    QTest::addColumn<int>("connections");
+
+    QTest::newRow("CR LF in the URL") << u"/a\r\nX-Evil: 1"_s << QByteArray() << 0;
+    QTest::newRow("NUL in the URL") << u"/a"_s + QChar(0) << QByteArray() << 0;
+    QTest::newRow("line break in a redirect target")
+        << u"/a"_s << redirect("302 Found", "/b\nX-Evil: 1") << 1;
+    QTest::newRow("port out of range") << u"(port)"_s << QByteArray() << 0;
+}
+
+void tst_G::refusedAddresses()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, firstReply);
+    QFETCH(int, connections);
+    ScriptedServer server({ScriptedServer::respond(firstReply.isEmpty() ? page("x") : firstReply),
+                           ScriptedServer::respond(page("must not be asked"))});
+    const QString url = path == u"(port)"_s ? u"http://127.0.0.1:70000/"_s : server.url(path);
+    G g;
+    QSignalSpy logSpy(&g, &G::log);
+    QCOMPARE(get(g, url), QString());
+    QVERIFY(!g.isBizy());
+    QCOMPARE(server.connections(), connections);
+    QVERIFY(!logSpy.isEmpty());
+    // The control goes on working.
+    QVERIFY(get(g, server.url(u"/ok"_s)).startsWith(u"HTTP/1.0 200 OK"_s));
+}
+
+void tst_G::abortEndsTheWait()
+{
+    ScriptedServer server({ScriptedServer::silent()});
+    G g;
+    connect(&server, &ScriptedServer::requestReceived, &g, [&g] { g.Abort(); });
+    QCOMPARE(get(g, server.url(u"/"_s)), QString());
+    QVERIFY(!g.isBizy());
+    QCOMPARE(server.connections(), 1);
+    QTRY_VERIFY(!g.findChild<QTcpSocket *>());
+
+    // Aborted from a handler before the connection starts: nothing is sent.
+    ScriptedServer untouched({ScriptedServer::respond(page("x"))});
+    const QMetaObject::Connection onLog = connect(&g, &G::log, &g, [&g](const QString &info) {
+        if (info.startsWith(u"Соединение с "_s))
+            g.Abort();
+    });
+    QCOMPARE(get(g, untouched.url(u"/"_s)), QString());
+    disconnect(onLog);
+    QVERIFY(!g.isBizy());
+    QVERIFY(!g.findChild<QTcpSocket *>());
+
+    // Without waiting, the end comes through Res.
+    ScriptedServer later({ScriptedServer::silent()});
+    QSignalSpy res(&g, &G::Res);
+    connect(&later, &ScriptedServer::requestReceived, &g, [&g] { g.Abort(); });
+    QString url = later.url(u"/"_s);
+    g.RetUrl(url, 1, false);
+    QVERIFY(res.wait(10000));
+    QCOMPARE(res.at(0).at(0).toString(), QString());
+    QVERIFY(!g.isBizy());
+}
+
+void tst_G::oversizedResponseFails()
+{
+    const QByteArray big = page(QByteArray(10000, 'x'), "Content-Length: 10000\r\n");
+    ScriptedServer server({ScriptedServer::respond(big)});
+    G g;
+    g.setMaxResponseSize(4096);
+    QCOMPARE(get(g, server.url(u"/"_s)), QString());
+    QVERIFY(g.RawResult().isEmpty());
+    QCOMPARE(server.connections(), 1);
+    QVERIFY(!g.isBizy());
+}
+
+void tst_G::proxyGetsAbsoluteUrl()
+{
+    ScriptedServer proxy({ScriptedServer::respond(page("via proxy"))});
+    G g;
+    g.setHost(u"127.0.0.1"_s);
+    g.setPort(1);
+    g.setProxy(true);
+    QCOMPARE(g.port(), qint16(80));
+    g.setPort(qint16(proxy.port()));
+    QCOMPARE(get(g, u"http://example.invalid/x?u=http://y"_s),
+             u"HTTP/1.0 200 OK\r\n\r\nvia proxy"_s);
+    const QByteArray request = proxy.requests().at(0);
+    QVERIFY(request.startsWith("GET http://example.invalid/x?u=http://y HTTP/1.0\r\n"));
+    QVERIFY(request.contains("\r\nHost: example.invalid\r\n"));
+    QVERIFY(request.endsWith("\r\nProxy-Connection: Close\r\n\r\n"));
+    QCOMPARE(g.host(), u"127.0.0.1"_s);
+}
+
+QTEST_MAIN(tst_G)
+#include "tst_g.moc"
