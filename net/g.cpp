@@ -60,16 +60,6 @@ G::~G()
         WaitLoop->quit();
 }
 
-QString G::RetUrl(QString &, int, bool, const QString &, bool)
-{
-    return QString();
-}
-
-QByteArray G::RetBytes(QString &)
-{
-    return QByteArray();
-}
-
 void G::resizeEvent(QResizeEvent *)
 {
     I->setGeometry(rect());
