@@ -145,6 +145,7 @@ void tst_Workflow::runStoresMarkedSongs()
     if (byDate)
         folder += WorkflowFixture::today() + QDir::separator();
     const QList<SongEntry> &songs = window->Songs();
+    QHash<QString, int> firstWithTitle;
     int stored = 0;
     for (const SongEntry &song : songs) {
         const bool marked = window->List1->item(song.position - 1)->isSelected();
@@ -153,15 +154,18 @@ void tst_Workflow::runStoresMarkedSongs()
             continue;
         }
         QVERIFY(!marked);
-        // Two songs share a title: without numbers the second finds the first's file.
-        if (noNumbers && song.position == 10)
+        // Songs may share a title (10 repeats 2): without numbers the later ones
+        // find the first one's file and are not fetched.
+        if (noNumbers && firstWithTitle.contains(song.title))
             continue;
+        firstWithTitle.insert(song.title, song.position);
         const QString name = (noNumbers ? QString() : PositionText(song.position) + u' ')
                              + song.title + u".mp3"_s;
         QCOMPARE(ReadFile(folder + name),
                  SiteContent::SongFile(u"nashe"_s, WorkflowFixture::today(), song.position));
         ++stored;
     }
+    QCOMPARE(SongFetches(fx->site.requests()), stored);
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), stored);
     QVERIFY(window->st->text().startsWith(u"Скачивание "_s));
     QVERIFY(window->Combo1->isEnabled());
