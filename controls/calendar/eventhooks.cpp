@@ -47,7 +47,7 @@ void EventHooks::zReportError(const QString &routine, const QString &message)
     reporter(Error{className, routine, message});
 }
 
-qsizetype EventHooks::IndexOf(QWidget *window) const
+qsizetype EventHooks::IndexOf(QObject *window) const
 {
     if (!hookedWindows || !window)
         return -1;
@@ -58,7 +58,7 @@ qsizetype EventHooks::IndexOf(QWidget *window) const
     return -1;
 }
 
-bool EventHooks::sc_Subclass(QWidget *window, qint32 userValue, Callback callback)
+bool EventHooks::sc_Subclass(QObject *window, qint32 userValue, Callback callback)
 {
     const QString routine = u"sc_Subclass"_s;
     if (!window) {
@@ -85,7 +85,7 @@ bool EventHooks::sc_Subclass(QWidget *window, qint32 userValue, Callback callbac
     return true;
 }
 
-HookBlock *EventHooks::zMap_hWnd(QWidget *window)
+HookBlock *EventHooks::zMap_hWnd(QObject *window)
 {
     if (!hookedWindows) {
         zReportError(u"zMap_hWnd"_s, u"Subclassing hasn't been started"_s);
@@ -116,7 +116,7 @@ void EventHooks::zDelMsg(int message, MessageTable &table)
                                        u" not found in table"_s);
 }
 
-void EventHooks::sc_WatchMessage(QWidget *window, int message, int flags)
+void EventHooks::sc_WatchMessage(QObject *window, int message, int flags)
 {
     HookBlock *block = zMap_hWnd(window);
     if (!block)
@@ -127,7 +127,7 @@ void EventHooks::sc_WatchMessage(QWidget *window, int message, int flags)
         zAddMsg(message, block->After());
 }
 
-void EventHooks::sc_UnwatchMessage(QWidget *window, int message, int flags)
+void EventHooks::sc_UnwatchMessage(QObject *window, int message, int flags)
 {
     HookBlock *block = zMap_hWnd(window);
     if (!block)
@@ -138,7 +138,7 @@ void EventHooks::sc_UnwatchMessage(QWidget *window, int message, int flags)
         zDelMsg(message, block->After());
 }
 
-void EventHooks::sc_UnSubclass(QWidget *window)
+void EventHooks::sc_UnSubclass(QObject *window)
 {
     if (!hookedWindows) {
         zReportError(u"sc_UnSubclass"_s, u"Window handle isn't subclassed"_s);
@@ -165,25 +165,25 @@ void EventHooks::sc_UnSubclassAll()
     hookedWindows.reset();
 }
 
-qint32 EventHooks::sc_CallPrevious(QWidget *window, QEvent *event)
+qint32 EventHooks::sc_CallPrevious(QObject *window, QEvent *event)
 {
     HookBlock *block = zMap_hWnd(window);
     return block ? block->CallPrevious(event) : 0;
 }
 
-qint32 EventHooks::sc_UserValue(QWidget *window)
+qint32 EventHooks::sc_UserValue(QObject *window)
 {
     HookBlock *block = zMap_hWnd(window);
     return block ? block->UserValue() : 0;
 }
 
-void EventHooks::sc_SetUserValue(QWidget *window, qint32 value)
+void EventHooks::sc_SetUserValue(QObject *window, qint32 value)
 {
     if (HookBlock *block = zMap_hWnd(window))
         block->UserValue() = value;
 }
 
-qint32 EventHooks::Deliver(QWidget *window, QEvent *event)
+qint32 EventHooks::Deliver(QObject *window, QEvent *event)
 {
     if (!window)
         return 0;
@@ -191,5 +191,5 @@ qint32 EventHooks::Deliver(QWidget *window, QEvent *event)
     HookBlock *block = i >= 0 ? hookedWindows->at(i).block.data() : nullptr;
     if (block && block->Installed())
         return block->Procedure(event);
-    return static_cast<QObject *>(window)->event(event) ? 1 : 0;
+    return window->event(event) ? 1 : 0;
 }

@@ -9,9 +9,9 @@
 #include <functional>
 #include <optional>
 
-// One owner's hooks on widgets of its own thread: for each hooked widget,
-// chosen event types reach the owner's callback before and/or after the
-// widget's own handling. Messages are Qt event types. Mistakes in use are
+// One owner's hooks on widgets (or any objects) of its own thread: for each
+// hooked one, chosen event types reach the owner's callback before and/or
+// after its own handling. Messages are Qt event types. Mistakes in use are
 // reported through a replaceable reporter and never thrown at the caller.
 class EventHooks
 {
@@ -45,30 +45,30 @@ public:
     static void ShowError(const Error &error);
     void setReporter(Reporter reporter);
 
-    bool sc_Subclass(QWidget *window, qint32 userValue, Callback callback);
-    void sc_WatchMessage(QWidget *window, int message, int flags);
-    void sc_UnwatchMessage(QWidget *window, int message, int flags);
-    void sc_UnSubclass(QWidget *window);
+    bool sc_Subclass(QObject *window, qint32 userValue, Callback callback);
+    void sc_WatchMessage(QObject *window, int message, int flags);
+    void sc_UnwatchMessage(QObject *window, int message, int flags);
+    void sc_UnSubclass(QObject *window);
     void sc_UnSubclassAll();
     // The widget's own handling of event, bypassing the callbacks; 0 when the
     // widget is not hooked.
-    qint32 sc_CallPrevious(QWidget *window, QEvent *event);
-    qint32 sc_UserValue(QWidget *window);
-    void sc_SetUserValue(QWidget *window, qint32 value);
+    qint32 sc_CallPrevious(QObject *window, QEvent *event);
+    qint32 sc_UserValue(QObject *window);
+    void sc_SetUserValue(QObject *window, qint32 value);
 
     // Delivers event as the toolkit would, through the hook when there is one,
     // and gives the delivery's result.
-    qint32 Deliver(QWidget *window, QEvent *event);
+    qint32 Deliver(QObject *window, QEvent *event);
 
 private:
     struct Entry
     {
-        QPointer<QWidget> window;
+        QPointer<QObject> window;
         QPointer<HookBlock> block;
     };
 
-    qsizetype IndexOf(QWidget *window) const;
-    HookBlock *zMap_hWnd(QWidget *window);
+    qsizetype IndexOf(QObject *window) const;
+    HookBlock *zMap_hWnd(QObject *window);
     void zAddMsg(int message, MessageTable &table);
     void zDelMsg(int message, MessageTable &table);
     void zReportError(const QString &routine, const QString &message);

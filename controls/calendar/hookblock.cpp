@@ -2,7 +2,7 @@
 
 #include <QEvent>
 
-HookBlock::HookBlock(QWidget *window, qint32 userValue, Callback callback)
+HookBlock::HookBlock(QObject *window, qint32 userValue, Callback callback)
     : QObject(window), window(window), callback(std::move(callback)), userValue(userValue)
 {
     window->installEventFilter(this);
@@ -53,8 +53,8 @@ qint32 HookBlock::CallPrevious(QEvent *event)
         return 0;
     const QPointer<HookBlock> alive(this);
     ++busy;
-    // QObject::event is public; through it the widget's own handler runs.
-    const bool accepted = static_cast<QObject *>(window.data())->event(event);
+    // QObject::event is public: the object's own handler, widgets' included.
+    const bool accepted = window->event(event);
     if (alive)
         --busy;
     return accepted ? 1 : 0;

@@ -4,15 +4,16 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 
 #include <functional>
 
 class QEvent;
 
-// The hook on one widget: an event filter that hands chosen events to a
-// callback before and/or after the widget's own event(), which it calls itself
-// as the previous handler. Lives as a child of the widget.
+// The hook on one object (as a rule a widget): an event filter that hands
+// chosen events to a callback before and/or after the object's own event(),
+// which it calls itself as the previous handler. Lives as a child of the
+// object. Event filters installed on the object before the hook do not see
+// the events the hook takes.
 class HookBlock : public QObject
 {
     Q_OBJECT
@@ -21,12 +22,12 @@ public:
     // before: true for the call ahead of the widget's own handling. Setting
     // handled there skips the widget and the after call; result is what the
     // delivery gives back (the widget's own result, 0 or 1, in the after call).
-    using Callback = std::function<void(bool before, bool &handled, qint32 &result, QWidget *window,
+    using Callback = std::function<void(bool before, bool &handled, qint32 &result, QObject *window,
                                         QEvent *event, qint32 &userValue)>;
 
-    HookBlock(QWidget *window, qint32 userValue, Callback callback);
+    HookBlock(QObject *window, qint32 userValue, Callback callback);
 
-    QWidget *Window() const { return window; }
+    QObject *Window() const { return window; }
     MessageTable &Before() { return before; }
     MessageTable &After() { return after; }
     qint32 &UserValue() { return userValue; }
@@ -48,7 +49,7 @@ protected:
 private:
     void Remove();
 
-    QPointer<QWidget> window;
+    QPointer<QObject> window;
     Callback callback;
     MessageTable before;
     MessageTable after;

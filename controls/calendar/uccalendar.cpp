@@ -137,7 +137,7 @@ void ucCalendar::OpenMenu(CalendarMenu *menu, QPoint at)
 void ucCalendar::StartHooks()
 {
     const bool hooked = hooks.sc_Subclass(
-        this, 0, [this](bool before, bool &, qint32 &, QWidget *, QEvent *event, qint32 &) {
+        this, 0, [this](bool before, bool &, qint32 &, QObject *, QEvent *event, qint32 &) {
             HookCallback(before, event);
         });
     if (!hooked)
