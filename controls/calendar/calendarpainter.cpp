@@ -25,7 +25,7 @@ QImage CalendarPainter::Render(const CalendarModel &model, QSize size, const Loo
     QImage image(size, QImage::Format_RGB32);
     image.fill(ResolveColor(SysColor::ButtonFace, look.palette));
     QPainter painter(&image);
-    CalendarPainter(model, size, look, painter);
+    CalendarPainter(model, size, look, painter).Paint();
     return image;
 }
 
@@ -35,6 +35,9 @@ CalendarPainter::CalendarPainter(const CalendarModel &model, QSize size, const L
       regularFont(CreatePointFont(model.Font(), look.dpiY)),
       activeDayFont(CreatePointFont(model.ActiveDayFont(), look.dpiY)),
       monthNameFont(CreatePointFont(model.MonthNameFont(), look.dpiY))
+{}
+
+void CalendarPainter::Paint()
 {
     painter.setFont(regularFont);
     PaintDays();

@@ -27,6 +27,7 @@ public:
 private:
     CalendarPainter(const CalendarModel &model, QSize size, const Look &look, QPainter &painter);
 
+    void Paint();
     void PaintDays();
     void PaintSelection(const QRect &cell, int column);
     void PaintWeekDays();

@@ -27,9 +27,7 @@ qint32 HookBlock::Procedure(QEvent *event)
 
     if (callback && before.Delivers(type)) {
         callback(true, handled, result, window, event, userValue);
-        if (!alive)
-            return result;
-        if (handled)
+        if (!alive || handled)
             return result;
     }
 
