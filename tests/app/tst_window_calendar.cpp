@@ -1,0 +1,141 @@
+#include "fakeprompts.h"
+#include "mainwindow.h"
+#include "quietsettings.h"
+#include "uccalendar.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The date box and its calendar: a click opens the calendar, a date picked in
+// it goes into the box and closes it.
+class tst_WindowCalendar : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void calendarComesFromTheSavedDesign();
+    void clickOnTheDateBoxShowsTheCalendar();
+    void pickingADayFillsTheDateBox_data();
+    void pickingADayFillsTheDateBox();
+    void keysAndMonthButtonsPickToo();
+    void lockedDateBoxKeepsTheCalendarShut();
+
+private:
+    void OpenCalendar();
+
+    std::unique_ptr<Main> window;
+    QTemporaryDir settingsDir;
+    QList<FakePrompts::Shown> shown;
+    QStringList opened;
+};
+
+void tst_WindowCalendar::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+}
+
+void tst_WindowCalendar::init()
+{
+    shown.clear();
+    opened.clear();
+    window = std::make_unique<Main>();
+    window->setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
+    window->setSettingsStore(QuietSettings(settingsDir));
+    window->Load();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void tst_WindowCalendar::cleanup()
+{
+    window.reset();
+}
+
+void tst_WindowCalendar::OpenCalendar()
+{
+    QTest::mouseClick(window->Text1, Qt::LeftButton);
+    QVERIFY(window->Cal->isVisible());
+}
+
+void tst_WindowCalendar::calendarComesFromTheSavedDesign()
+{
+    ucCalendar *cal = window->Cal;
+    QCOMPARE(cal->geometry(), QRect(8, 8, 322, 224));
+    QCOMPARE(cal->ActiveDate(), u"18.06.2014"_s);
+    QCOMPARE(cal->LineStyle(), 3);
+    QCOMPARE(cal->BorderStyle(), 0);
+    QCOMPARE(cal->FirstDayOfWeek(), 2);
+    QVERIFY(cal->ActiveDayFont().bold());
+    QVERIFY(!cal->Font().bold());
+    QCOMPARE(cal->Geometry().CellWidth(), 46);
+    QCOMPARE(cal->Geometry().CellHeight(), 31);
+    QVERIFY(cal->RunMode());
+}
+
+void tst_WindowCalendar::clickOnTheDateBoxShowsTheCalendar()
+{
+    QVERIFY(window->Cal->isHidden());
+    OpenCalendar();
+    // Nothing was picked: the box keeps today's date.
+    QCOMPARE(window->Text1->text(), QDate::currentDate().toString(u"dd.MM.yyyy"_s));
+    QCOMPARE(window->Cal->size(), QSize(322, 224));
+}
+
+void tst_WindowCalendar::pickingADayFillsTheDateBox_data()
+{
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<QString>("date");
+    // June 2014, Monday first: 26-31 May lead, 1-6 July trail.
+    QTest::newRow("a June day") << 32 << u"20.06.2014"_s;
+    QTest::newRow("grey day of May") << 12 << u"31.05.2014"_s;
+    QTest::newRow("grey day of July") << 43 << u"01.07.2014"_s;
+}
+
+void tst_WindowCalendar::pickingADayFillsTheDateBox()
+{
+    QFETCH(int, cell);
+    QFETCH(QString, date);
+    OpenCalendar();
+    ucCalendar *cal = window->Cal;
+    QTest::mouseClick(cal, Qt::LeftButton, {}, cal->Geometry().DayCell(cell).center());
+    QCOMPARE(window->Text1->text(), date);
+    QVERIFY(cal->isHidden());
+    QCOMPARE(cal->ActiveDate(), date);
+
+    // Opened again, it shows the month of the date picked.
+    OpenCalendar();
+    QCOMPARE(cal->Model().DisplayMonth(), CalendarModel::ParseDate(date).month());
+}
+
+void tst_WindowCalendar::keysAndMonthButtonsPickToo()
+{
+    OpenCalendar();
+    ucCalendar *cal = window->Cal;
+    QTest::keyClick(cal, Qt::Key_Left);
+    QCOMPARE(window->Text1->text(), u"17.06.2014"_s);
+    QVERIFY(cal->isHidden());
+
+    OpenCalendar();
+    QTest::mouseClick(cal, Qt::LeftButton, {}, cal->Geometry().PreviousButton().center());
+    QCOMPARE(window->Text1->text(), u"17.05.2014"_s);
+    QVERIFY(cal->isHidden());
+}
+
+void tst_WindowCalendar::lockedDateBoxKeepsTheCalendarShut()
+{
+    window->EnableInputs(false);
+    QTest::mouseClick(window->Text1, Qt::LeftButton);
+    QVERIFY(window->Cal->isHidden());
+    window->EnableInputs(true);
+    OpenCalendar();
+}
+
+QTEST_MAIN(tst_WindowCalendar)
+#include "tst_window_calendar.moc"
