@@ -1,4 +1,5 @@
 #include "check.h"
+#include "uccalendar.h"
 #include "sitecontent.h"
 #include "stationtable.h"
 #include "workflowfixture.h"
@@ -43,6 +44,7 @@ private Q_SLOTS:
 
     void savedStationLoadsAfterTheWindowShows();
     void pickingAStationListsItsSongs();
+    void dateFromTheCalendarReloads();
     void runStoresMarkedSongs_data();
     void runStoresMarkedSongs();
     void secondRunFetchesNothing();
@@ -119,6 +121,21 @@ void tst_Workflow::pickingAStationListsItsSongs()
     pickStation(Nashe);
     QCOMPARE(window->List1->count(), songs.size());
     QVERIFY(window->List1->selectedItems().isEmpty());
+}
+
+void tst_Workflow::dateFromTheCalendarReloads()
+{
+    pickStation(Nashe);
+    QTest::mouseClick(window->Text1, Qt::LeftButton);
+    QVERIFY(window->Cal->isVisible());
+    // The saved calendar shows 18.06.2014; a day to the left is the 17th.
+    window->Cal->setFocus();
+    QTest::keyClick(window->Cal, Qt::Key_Left);
+    QCOMPARE(window->Text1->text(), u"17.06.2014"_s);
+    QVERIFY(window->Cal->isHidden());
+    QCOMPARE(fx->site.requests().last(), u"GET /nashe/history/17.06.2014/"_s);
+    QCOMPARE(window->List1->count(), SiteContent::Songs(u"nashe"_s, u"17.06.2014"_s).size());
+    QCOMPARE(window->st->text().left(8), u"Найдено "_s);
 }
 
 void tst_Workflow::runStoresMarkedSongs_data()
