@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
@@ -12,7 +14,13 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"tunetrawl"_s);
     QApplication::setOrganizationName(u"tunetrawl"_s);
     // Names of months and days come from the default locale: the program speaks Russian.
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QLocale::setDefault(russian);
+    // Qt's own dialogs and buttons ("Да", "Нет", the folder chooser) in Russian too.
+    QTranslator qtTexts;
+    if (qtTexts.load(russian, u"qtbase"_s, u"_"_s,
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     // The layout was made for 8.25 pt Windows fonts; where they are missing, the
     // nearest metric twins keep the captions within their places.
     for (const QString &family : {u"MS Sans Serif"_s, u"Tahoma"_s})

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-translations-l10n      # Russian texts for Qt's own dialogs
   fonts-dejavu-core fonts-liberation2 # Cyrillic-capable fonts for offscreen and X11
   nginx-light                # a real HTTP server for the client's interoperability tests
   curl                       # reference client for the download benchmark
