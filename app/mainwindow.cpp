@@ -235,7 +235,9 @@ void Main::EnableInputs(bool enable)
 
 QString Main::BrowseForFolder(const QString &title)
 {
-    return prompts->browseForFolder(this, title);
+    // Opens where the current folder is, when there is one.
+    const QString current = QFileInfo(Text2->text()).isDir() ? Text2->text() : QString();
+    return prompts->browseForFolder(this, title, current);
 }
 
 void Main::MT_Timer()
@@ -257,6 +259,8 @@ void Main::Combo1_Click()
 
 void Main::Text1_Click()
 {
+    // The calendar opens on the date in the box, not on the day it was designed.
+    Cal->setActiveDate(Text1->text());
     Cal->setVisible(true);
     Cal->raise();
 }

@@ -17,9 +17,10 @@ bool Prompts::question(QWidget *owner, const QString &title, const QString &text
            == QMessageBox::Yes;
 }
 
-QString Prompts::browseForFolder(QWidget *owner, const QString &title)
+QString Prompts::browseForFolder(QWidget *owner, const QString &title,
+                                 const QString &startFolder)
 {
-    const QString path = QFileDialog::getExistingDirectory(owner, title);
+    const QString path = QFileDialog::getExistingDirectory(owner, title, startFolder);
     return QDir::toNativeSeparators(path);
 }
 

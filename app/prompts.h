@@ -15,8 +15,10 @@ public:
     virtual void information(QWidget *owner, const QString &title, const QString &text);
     // A modal question with Yes and No; true for Yes.
     virtual bool question(QWidget *owner, const QString &title, const QString &text);
-    // The chosen folder as the platform gives it, or "" when cancelled.
-    virtual QString browseForFolder(QWidget *owner, const QString &title);
+    // The chosen folder as the platform gives it, or "" when cancelled; the
+    // chooser opens at startFolder when that exists.
+    virtual QString browseForFolder(QWidget *owner, const QString &title,
+                                    const QString &startFolder);
     // Hands a web address to the desktop's handler.
     virtual void openUrl(const QString &url);
 };

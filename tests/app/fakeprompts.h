@@ -32,7 +32,7 @@ public:
         shown->append({QStringLiteral("question"), title, text});
         return questionAnswer;
     }
-    QString browseForFolder(QWidget *, const QString &title) override
+    QString browseForFolder(QWidget *, const QString &title, const QString &) override
     {
         shown->append({QStringLiteral("folder"), title, QString()});
         return folderAnswer;

@@ -83,8 +83,9 @@ void tst_WindowCalendar::clickOnTheDateBoxShowsTheCalendar()
 {
     QVERIFY(window->Cal->isHidden());
     OpenCalendar();
-    // Nothing was picked: the box keeps today's date.
+    // It opens on the box's date; nothing was picked, so the box keeps it.
     QCOMPARE(window->Text1->text(), QDate::currentDate().toString(u"dd.MM.yyyy"_s));
+    QCOMPARE(window->Cal->ActiveDate(), window->Text1->text());
     QCOMPARE(window->Cal->size(), QSize(322, 224));
 }
 
@@ -102,6 +103,7 @@ void tst_WindowCalendar::pickingADayFillsTheDateBox()
 {
     QFETCH(int, cell);
     QFETCH(QString, date);
+    window->Text1->setText(u"18.06.2014"_s);
     OpenCalendar();
     ucCalendar *cal = window->Cal;
     QTest::mouseClick(cal, Qt::LeftButton, {}, cal->Geometry().DayCell(cell).center());
@@ -116,6 +118,7 @@ void tst_WindowCalendar::pickingADayFillsTheDateBox()
 
 void tst_WindowCalendar::keysAndMonthButtonsPickToo()
 {
+    window->Text1->setText(u"18.06.2014"_s);
     OpenCalendar();
     ucCalendar *cal = window->Cal;
     QTest::keyClick(cal, Qt::Key_Left);

@@ -128,13 +128,15 @@ void tst_Workflow::dateFromTheCalendarReloads()
     pickStation(Nashe);
     QTest::mouseClick(window->Text1, Qt::LeftButton);
     QVERIFY(window->Cal->isVisible());
-    // The saved calendar shows 18.06.2014; a day to the left is the 17th.
+    // It opens on the date in the box; a day to the left is yesterday.
+    QCOMPARE(window->Cal->ActiveDate(), WorkflowFixture::today());
+    const QString yesterday = QDate::currentDate().addDays(-1).toString(u"dd.MM.yyyy"_s);
     window->Cal->setFocus();
     QTest::keyClick(window->Cal, Qt::Key_Left);
-    QCOMPARE(window->Text1->text(), u"17.06.2014"_s);
+    QCOMPARE(window->Text1->text(), yesterday);
     QVERIFY(window->Cal->isHidden());
-    QCOMPARE(fx->site.requests().last(), u"GET /nashe/history/17.06.2014/"_s);
-    QCOMPARE(window->List1->count(), SiteContent::Songs(u"nashe"_s, u"17.06.2014"_s).size());
+    QCOMPARE(fx->site.requests().last(), u"GET /nashe/history/"_s + yesterday + u'/');
+    QCOMPARE(window->List1->count(), SiteContent::Songs(u"nashe"_s, yesterday).size());
     QCOMPARE(window->st->text().left(8), u"Найдено "_s);
 }
 
