@@ -1,5 +1,6 @@
 #include "check.h"
 
+#include "eventcodes.h"
 #include "picturebox.h"
 #include "propertybag.h"
 
@@ -14,32 +15,6 @@ namespace {
 
 constexpr int PictureSide = 13;
 constexpr int PollInterval = 50;
-
-qint16 ButtonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-qint16 ShiftCode(Qt::KeyboardModifiers modifiers)
-{
-    qint16 code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
-}
 
 } // namespace
 
@@ -136,7 +111,7 @@ void Check::Picture1_MouseDown(const QMouseEvent &event)
     if (event.button() != Qt::LeftButton || !Enabled())
         return;
     const QPointF at = event.position();
-    Q_EMIT MouseDown(ButtonCode(event.button()), ShiftCode(event.modifiers()), float(at.x()),
+    Q_EMIT MouseDown(ButtonMask(event.button()), ShiftMask(event.modifiers()), float(at.x()),
                      float(at.y()));
     Timer1->stop();
     // The value flips now, on the press; the pressed picture keeps showing the

@@ -2,7 +2,8 @@
 
 #include <Qt>
 
-// The numbers the button's events carry, as hosts of such controls expect them.
+// The numbers the controls' mouse and key events carry, as hosts of such controls
+// expect them.
 
 // Shift 1, Ctrl 2, Alt 4.
 qint16 ShiftMask(Qt::KeyboardModifiers modifiers);
