@@ -59,9 +59,9 @@ QLabel *TransparentLabel(QWidget *parent, const QString &name, const QString &te
 } // namespace
 
 Main::Main(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       prompts(std::make_unique<Prompts>()),
       settings(std::make_unique<QSettings>(u"tunetrawl"_s, u"tunetrawl"_s))
 {

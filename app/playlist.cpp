@@ -30,8 +30,8 @@ QList<SongEntry> ParsePlaylist(const QString &pageText)
         SongEntry song;
         song.position = int(songs.size()) + 1;
         song.url = Ansi::toText(Base64Decode(Attribute(block, u"data-url-encoded"_s)));
-        song.title = CleanTitle(Attribute(block, u"data-artist-name"_s) + u" - "_s
-                                + Attribute(block, u"data-song-name"_s));
+        song.title = CleanTitle(Attribute(block, u"data-artist-name"_s) + u" - "_s +
+                                Attribute(block, u"data-song-name"_s));
         songs.append(song);
     }
     return songs;

@@ -17,8 +17,8 @@ void Main::LoadPlaylist()
     List1->clear();
     songs.clear();
 
-    QString url = u"http://"_s + ChartHost() + u'/' + stationSlug + u"/history/"_s + Text1->text()
-                  + u'/';
+    QString url =
+        u"http://"_s + ChartHost() + u'/' + stationSlug + u"/history/"_s + Text1->text() + u'/';
     PageText = G->RetUrl(url, 1, true);
     songs = ParsePlaylist(PageText);
 

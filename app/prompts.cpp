@@ -13,12 +13,11 @@ void Prompts::information(QWidget *owner, const QString &title, const QString &t
 
 bool Prompts::question(QWidget *owner, const QString &title, const QString &text)
 {
-    return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+    return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
-QString Prompts::browseForFolder(QWidget *owner, const QString &title,
-                                 const QString &startFolder)
+QString Prompts::browseForFolder(QWidget *owner, const QString &title, const QString &startFolder)
 {
     const QString path = QFileDialog::getExistingDirectory(owner, title, startFolder);
     return QDir::toNativeSeparators(path);

@@ -20,8 +20,8 @@ bool SuccessStatus(QByteArrayView statusLine)
     const QByteArrayView code = statusLine.sliced(blank + 1, 3);
     if (code[0] != '2' || !std::isdigit(uchar(code[1])) || !std::isdigit(uchar(code[2])))
         return false;
-    return statusLine.size() == blank + 4 || statusLine[blank + 4] == ' '
-           || statusLine[blank + 4] == '\r';
+    return statusLine.size() == blank + 4 || statusLine[blank + 4] == ' ' ||
+           statusLine[blank + 4] == '\r';
 }
 
 // The Content-Length value, -1 when the header is absent, -2 when it is not a number.
@@ -35,9 +35,8 @@ qint64 ContentLength(QByteArrayView headers)
             end = headers.size();
         const QByteArrayView line = headers.sliced(start, end - start);
         const qsizetype colon = line.indexOf(':');
-        if (colon > 0
-            && line.first(colon).toByteArray().trimmed().compare("content-length", Qt::CaseInsensitive)
-                   == 0) {
+        if (colon > 0 && line.first(colon).toByteArray().trimmed().compare(
+                             "content-length", Qt::CaseInsensitive) == 0) {
             bool ok = false;
             const qint64 value = line.sliced(colon + 1).toByteArray().trimmed().toLongLong(&ok);
             if (!ok || value < 0)

@@ -25,8 +25,8 @@ bool OffersUpdate(const VersionReply &reply, const QString &appVersion)
 
 QString UpdateMessage(const VersionReply &reply)
 {
-    return u"Обнаружена более новая версия программы - "_s + reply.version
-           + u"\r\nПерейти к странице загрузки "_s + reply.link;
+    return u"Обнаружена более новая версия программы - "_s + reply.version +
+           u"\r\nПерейти к странице загрузки "_s + reply.link;
 }
 
 void Main::CheckForUpdate()
@@ -40,7 +40,7 @@ void Main::CheckForUpdate()
     settings->sync();
 
     const VersionReply offer = ReadVersionReply(reply);
-    if (OffersUpdate(offer, AppVersion)
-        && prompts->question(this, u"Новая версия"_s, UpdateMessage(offer)))
+    if (OffersUpdate(offer, AppVersion) &&
+        prompts->question(this, u"Новая версия"_s, UpdateMessage(offer)))
         prompts->openUrl(offer.link);
 }

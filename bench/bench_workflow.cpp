@@ -39,7 +39,8 @@ struct Site
     {
         site->moveToThread(&thread);
         thread.start();
-        QMetaObject::invokeMethod(site, [this] { site->listen(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            site, [this] { site->listen(); }, Qt::BlockingQueuedConnection);
         host = site->hostAndPort();
     }
     ~Site()
@@ -50,15 +51,16 @@ struct Site
     }
     void songs(int count)
     {
-        QMetaObject::invokeMethod(site, [this, count] { site->setSongCount(count); },
-                                  Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            site, [this, count] { site->setSongCount(count); }, Qt::BlockingQueuedConnection);
     }
 };
 
 QByteArray BareFetch(const QString &hostAndPort, const QString &path)
 {
     QTcpSocket socket;
-    socket.connectToHost(hostAndPort.section(u':', 0, 0), quint16(hostAndPort.section(u':', 1).toUInt()));
+    socket.connectToHost(hostAndPort.section(u':', 0, 0),
+                         quint16(hostAndPort.section(u':', 1).toUInt()));
     socket.waitForConnected();
     socket.write("GET " + path.toUtf8() + " HTTP/1.0\r\nConnection: Close\r\n\r\n");
     QByteArray data;
@@ -108,7 +110,8 @@ int main(int argc, char *argv[])
     window->Combo1->setCurrentIndex(0);
     window->Combo1_Click();
     const double load = Ms(t);
-    QString url = u"http://"_s + site.host + u"/europaplus/history/"_s + window->Text1->text() + u'/';
+    QString url =
+        u"http://"_s + site.host + u"/europaplus/history/"_s + window->Text1->text() + u'/';
     t.start();
     const QString page = window->G->RetUrl(url, 1, true);
     const double fetch = Ms(t);
@@ -149,8 +152,8 @@ int main(int argc, char *argv[])
     out << "run over " << marked << " marked songs: " << stored << " stored in " << run << " ms; "
         << "bare socket fetch of the same " << stored << " songs (" << bytes / 1024 << " KiB) "
         << bare << " ms\n";
-    out << "  per-song overhead of the run " << (run - bare) / std::max(stored, 1) << " ms, ratio run/bare "
-        << run / bare << "\n";
+    out << "  per-song overhead of the run " << (run - bare) / std::max(stored, 1)
+        << " ms, ratio run/bare " << run / bare << "\n";
     out.flush();
     return stored == marked - 1 ? 0 : 1;
 }

@@ -18,10 +18,8 @@ public:
     bool questionAnswer = false;
     QStringList *openedUrls;
 
-    FakePrompts(QList<Shown> *shown, QStringList *openedUrls)
-        : shown(shown), openedUrls(openedUrls)
-    {
-    }
+    FakePrompts(QList<Shown> *shown, QStringList *openedUrls) : shown(shown), openedUrls(openedUrls)
+    {}
 
     void information(QWidget *, const QString &title, const QString &text) override
     {

@@ -101,7 +101,7 @@ void tst_MainWindow::enableInputsLocksExactlyTheFourInputs()
     QVERIFY(!window->Combo1->isEnabled());
     QVERIFY(!window->XpB1->EnabledCtrl());
     for (QWidget *w : std::initializer_list<QWidget *>{window->List1, window->Check1,
-                                                      window->Check2, window->Check3, window->Cal})
+                                                       window->Check2, window->Check3, window->Cal})
         QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
 
     window->EnableInputs(true);

@@ -11,8 +11,8 @@ QString Block(const QString &artist, const QString &song, const QString &encoded
     QString block = u"<div class=\"song_box\""_s;
     if (!encodedUrl.isNull())
         block += u" data-url-encoded=\""_s + encodedUrl + u'"';
-    return block + u" data-artist-name=\""_s + artist + u"\" data-song-name=\""_s + song
-           + u"\"></div>\n"_s;
+    return block + u" data-artist-name=\""_s + artist + u"\" data-song-name=\""_s + song +
+           u"\"></div>\n"_s;
 }
 
 } // namespace
@@ -44,8 +44,8 @@ void tst_Playlist::cleanTitle_data()
     QTest::newRow("colon after artist") << u"DJ Smash: Live - Song"_s << u"DJ Smash Live - Song"_s;
     QTest::newRow("percent after number") << u"X - 100% Волна"_s << u"X - 100 Волна"_s;
     QTest::newRow("amp entity") << u"Каста &amp; Баста - Шум"_s << u"Каста & Баста - Шум"_s;
-    QTest::newRow("other entities stay") << u"Би-2 - &quot;Серебро&quot;"_s
-                                         << u"Би-2 - &quot;Серебро&quot;"_s;
+    QTest::newRow("other entities stay")
+        << u"Би-2 - &quot;Серебро&quot;"_s << u"Би-2 - &quot;Серебро&quot;"_s;
     QTest::newRow("amp entity decoded before removal")
         << u"A &amp;amp; B - C"_s << u"A &amp; B - C"_s;
     QTest::newRow("backslash and star") << u"A\\B*C - D"_s << u"ABC - D"_s;
@@ -62,8 +62,9 @@ void tst_Playlist::cleanTitle()
 
 void tst_Playlist::pageTextBeforeFirstBlockIsNoSong()
 {
-    const QString page = u"<html><title>data-artist-name=\"Header\" data-song-name=\"Nope\"</title>"_s
-                         + Block(u"Adele"_s, u"Hello"_s) + u"</html>"_s;
+    const QString page =
+        u"<html><title>data-artist-name=\"Header\" data-song-name=\"Nope\"</title>"_s +
+        Block(u"Adele"_s, u"Hello"_s) + u"</html>"_s;
     const QList<SongEntry> songs = ParsePlaylist(page);
     QCOMPARE(songs.size(), 1);
     QCOMPARE(songs[0].title, u"Adele - Hello"_s);
@@ -73,8 +74,8 @@ void tst_Playlist::pageTextBeforeFirstBlockIsNoSong()
 void tst_Playlist::decodesAddresses()
 {
     const QString address = u"http://127.0.0.1:8765/songs/a/1.mp3"_s;
-    const QString page = Block(u"A"_s, u"B"_s, QString::fromLatin1(address.toLatin1().toBase64()))
-                         + Block(u"C"_s, u"D"_s);
+    const QString page = Block(u"A"_s, u"B"_s, QString::fromLatin1(address.toLatin1().toBase64())) +
+                         Block(u"C"_s, u"D"_s);
     const QList<SongEntry> songs = ParsePlaylist(page);
     QCOMPARE(songs.size(), 2);
     QCOMPARE(songs[0].url, address);

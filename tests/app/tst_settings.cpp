@@ -67,18 +67,19 @@ void tst_Settings::restored_data()
     QTest::addColumn<bool>("byDate");
 
     QTest::newRow("fresh store") << Values{} << -1 << false << true << false;
-    QTest::newRow("NoNum False") << Values{{u"NoNum"_s, u"False"_s}} << -1 << false << false << false;
-    QTest::newRow("NoNum lower-case true") << Values{{u"NoNum"_s, u"true"_s}} << -1 << false << false
-                                           << false;
-    QTest::newRow("SubFolsers True") << Values{{u"SubFolsers"_s, u"True"_s}} << -1 << false << true
-                                     << true;
-    QTest::newRow("SubFolsers TRUE") << Values{{u"SubFolsers"_s, u"TRUE"_s}} << -1 << false << true
-                                     << false;
+    QTest::newRow("NoNum False") << Values{{u"NoNum"_s, u"False"_s}} << -1 << false << false
+                                 << false;
+    QTest::newRow("NoNum lower-case true")
+        << Values{{u"NoNum"_s, u"true"_s}} << -1 << false << false << false;
+    QTest::newRow("SubFolsers True")
+        << Values{{u"SubFolsers"_s, u"True"_s}} << -1 << false << true << true;
+    QTest::newRow("SubFolsers TRUE")
+        << Values{{u"SubFolsers"_s, u"TRUE"_s}} << -1 << false << true << false;
     QTest::newRow("station 3") << Values{{u"Station"_s, u"3"_s}} << 3 << true << true << false;
     QTest::newRow("station -1") << Values{{u"Station"_s, u"-1"_s}} << -1 << false << true << false;
     QTest::newRow("station 7") << Values{{u"Station"_s, u"7"_s}} << -1 << false << true << false;
-    QTest::newRow("station not a number") << Values{{u"Station"_s, u"two"_s}} << -1 << false << true
-                                          << false;
+    QTest::newRow("station not a number")
+        << Values{{u"Station"_s, u"two"_s}} << -1 << false << true << false;
 }
 
 void tst_Settings::restored()
@@ -163,8 +164,8 @@ void tst_Settings::updateCheck()
         QCOMPARE(fx->shown.size(), 1);
         QCOMPARE(fx->shown[0].kind, u"question"_s);
         QCOMPARE(fx->shown[0].title, u"Новая версия"_s);
-        QCOMPARE(fx->shown[0].text, u"Обнаружена более новая версия программы - "_s + siteVersion
-                                        + u"\r\nПерейти к странице загрузки "_s + link);
+        QCOMPARE(fx->shown[0].text, u"Обнаружена более новая версия программы - "_s + siteVersion +
+                                        u"\r\nПерейти к странице загрузки "_s + link);
     } else {
         QVERIFY(fx->shown.isEmpty());
     }

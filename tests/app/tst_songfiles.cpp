@@ -106,16 +106,16 @@ void tst_SongFiles::songBody_data()
         << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabc") << false << QByteArray();
     QTest::newRow("404 page") << QByteArray("HTTP/1.0 404 Not Found\r\n\r\n<h1>404</h1>") << false
                               << QByteArray();
-    QTest::newRow("302 left over") << QByteArray("HTTP/1.0 302 Found\r\nLocation: x\r\n\r\n")
-                                   << false << QByteArray();
-    QTest::newRow("no header end") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n")
-                                   << false << QByteArray();
+    QTest::newRow("302 left over")
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: x\r\n\r\n") << false << QByteArray();
+    QTest::newRow("no header end")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n") << false << QByteArray();
     QTest::newRow("nothing") << QByteArray() << false << QByteArray();
-    QTest::newRow("unlimited redirect") << QByteArray("error (unlimited redirect)") << false
-                                        << QByteArray();
+    QTest::newRow("unlimited redirect")
+        << QByteArray("error (unlimited redirect)") << false << QByteArray();
     QTest::newRow("not http") << QByteArray("ICY 200 OK\r\n\r\nabc") << false << QByteArray();
-    QTest::newRow("2000 is no status") << QByteArray("HTTP/1.0 2000 OK\r\n\r\nabc") << false
-                                       << QByteArray();
+    QTest::newRow("2000 is no status")
+        << QByteArray("HTTP/1.0 2000 OK\r\n\r\nabc") << false << QByteArray();
     QTest::newRow("length not a number")
         << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: x\r\n\r\nabc") << false << QByteArray();
 }

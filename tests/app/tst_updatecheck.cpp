@@ -26,13 +26,12 @@ void tst_UpdateCheck::readReply_data()
                                   << u"http://h/d/"_s << false;
     QTest::newRow("newer") << head + u"#version info\r\n1.2\r\nhttp://h/d/\r\n"_s << u"1.2"_s
                            << u"http://h/d/"_s << true;
-    QTest::newRow("older is offered too")
-        << head + u"#version info\r\n1.0\r\nhttp://h/d/\r\n"_s << u"1.0"_s << u"http://h/d/"_s
-        << true;
+    QTest::newRow("older is offered too") << head + u"#version info\r\n1.0\r\nhttp://h/d/\r\n"_s
+                                          << u"1.0"_s << u"http://h/d/"_s << true;
     QTest::newRow("no marker") << head + u"1.2\r\nhttp://h/d/\r\n"_s << u""_s << u"http://h/d/"_s
                                << false;
-    QTest::newRow("nothing after marker") << head + u"#version info\r\n"_s << u""_s << u"http://"_s
-                                          << false;
+    QTest::newRow("nothing after marker")
+        << head + u"#version info\r\n"_s << u""_s << u"http://"_s << false;
     QTest::newRow("no address gives bare scheme")
         << head + u"#version info\r\n2.0\r\n"_s << u"2.0"_s << u"http://"_s << true;
     QTest::newRow("address in a header comes first")

@@ -2,8 +2,8 @@
 #include "fakeprompts.h"
 #include "formdesign.h"
 #include "mainwindow.h"
-#include "quietsettings.h"
 #include "picturebox.h"
+#include "quietsettings.h"
 
 #include <QDate>
 #include <QListWidget>

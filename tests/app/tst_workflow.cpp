@@ -1,7 +1,7 @@
 #include "check.h"
-#include "uccalendar.h"
 #include "sitecontent.h"
 #include "stationtable.h"
+#include "uccalendar.h"
 #include "workflowfixture.h"
 #include "xpb.h"
 
@@ -178,8 +178,8 @@ void tst_Workflow::runStoresMarkedSongs()
         if (noNumbers && firstWithTitle.contains(song.title))
             continue;
         firstWithTitle.insert(song.title, song.position);
-        const QString name = (noNumbers ? QString() : PositionText(song.position) + u' ')
-                             + song.title + u".mp3"_s;
+        const QString name =
+            (noNumbers ? QString() : PositionText(song.position) + u' ') + song.title + u".mp3"_s;
         QCOMPARE(ReadFile(folder + name),
                  SiteContent::SongFile(u"nashe"_s, WorkflowFixture::today(), song.position));
         ++stored;
@@ -217,7 +217,8 @@ void tst_Workflow::equalTitlesWithoutNumbersFetchOnce()
     window->Text2->setText(musicFolder());
     window->Command1_Click();
     const QStringList songRequests = fx->site.requests().filter(u"GET /songs/"_s);
-    QCOMPARE(songRequests, QStringList{u"GET /songs/nashe/%1/2.mp3"_s.arg(WorkflowFixture::today())});
+    QCOMPARE(songRequests,
+             QStringList{u"GET /songs/nashe/%1/2.mp3"_s.arg(WorkflowFixture::today())});
     QVERIFY(!window->List1->item(9)->isSelected());
 }
 
@@ -238,7 +239,8 @@ void tst_Workflow::failedSongsLeaveNoFileAndStayMarked()
     const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files.size(), 4); // 1, 2 (after its redirect), 3 and 6
     for (int position : {4, 5, 7}) {
-        QVERIFY2(window->List1->item(position - 1)->isSelected(), qPrintable(QString::number(position)));
+        QVERIFY2(window->List1->item(position - 1)->isSelected(),
+                 qPrintable(QString::number(position)));
         QVERIFY(!files.join(u'|').contains(PositionText(position)));
     }
     QCOMPARE(ReadFile(folder + u"0002 "_s + window->Songs()[1].title + u".mp3"_s),

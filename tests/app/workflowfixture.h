@@ -24,10 +24,7 @@ struct WorkflowFixture
     QString settingsPath() const { return dir.filePath(QStringLiteral("tunetrawl.conf")); }
     static QString today() { return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")); }
 
-    bool start()
-    {
-        return site.listen() && dir.isValid();
-    }
+    bool start() { return site.listen() && dir.isValid(); }
 
     // The store as the program finds it at start, hosts pointing at the site.
     void writeSettings(const QMap<QString, QString> &values)
@@ -54,8 +51,7 @@ struct WorkflowFixture
         auto fake = std::make_unique<FakePrompts>(&shown, &opened);
         prompts = fake.get();
         window->setPrompts(std::move(fake));
-        window->setSettingsStore(
-            std::make_unique<QSettings>(settingsPath(), QSettings::IniFormat));
+        window->setSettingsStore(std::make_unique<QSettings>(settingsPath(), QSettings::IniFormat));
         return window.get();
     }
 };

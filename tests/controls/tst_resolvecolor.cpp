@@ -63,7 +63,8 @@ void tst_ResolveColor::systemColoursFollowThePalette()
         palette.setColor(QPalette::Active, QPalette::ColorRole(r), QColor(r * 9, 255 - r * 9, r));
         palette.setColor(QPalette::Disabled, QPalette::ColorRole(r), QColor(r, r, r));
     }
-    QCOMPARE(ResolveColor(value, palette), palette.color(QPalette::Active, QPalette::ColorRole(role)));
+    QCOMPARE(ResolveColor(value, palette),
+             palette.color(QPalette::Active, QPalette::ColorRole(role)));
 
     // Grey text is the palette's disabled text.
     QCOMPARE(ResolveColor(SysColor::GrayText, palette),

@@ -39,8 +39,8 @@ QByteArray tst_ChartSite::fetch(const QString &path, int timeoutMs)
     socket.connectToHost(u"127.0.0.1"_s, site.port());
     if (!socket.waitForConnected(timeoutMs))
         return "<no connection>";
-    socket.write("GET " + path.toUtf8() + " HTTP/1.0\r\nHost: " + site.hostAndPort().toLatin1()
-                 + "\r\nConnection: Close\r\n\r\n");
+    socket.write("GET " + path.toUtf8() + " HTTP/1.0\r\nHost: " + site.hostAndPort().toLatin1() +
+                 "\r\nConnection: Close\r\n\r\n");
     QByteArray received;
     QDeadlineTimer deadline(timeoutMs);
     while (socket.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
@@ -87,7 +87,8 @@ void tst_ChartSite::pageNamesAddressesOnTheSite()
     const qsizetype at = response.indexOf("data-url-encoded=\"") + 18;
     const QByteArray address =
         QByteArray::fromBase64(response.mid(at, response.indexOf('"', at) - at));
-    QCOMPARE(address, "http://" + site.hostAndPort().toLatin1() + "/songs/europaplus/16.06.2014/1.mp3");
+    QCOMPARE(address,
+             "http://" + site.hostAndPort().toLatin1() + "/songs/europaplus/16.06.2014/1.mp3");
     QVERIFY(fetch(u"/europaplus/history/16.06.2014/?songs=40"_s).count("song_box") == 40);
 }
 
@@ -129,8 +130,8 @@ void tst_ChartSite::faults_data()
                          << true;
     QTest::newRow("truncate") << int(ChartSite::Fault::Truncated) << QByteArray("HTTP/1.0 200 OK")
                               << false;
-    QTest::newRow("redirect") << int(ChartSite::Fault::Redirect)
-                              << QByteArray("HTTP/1.0 302 Found") << true;
+    QTest::newRow("redirect") << int(ChartSite::Fault::Redirect) << QByteArray("HTTP/1.0 302 Found")
+                              << true;
 }
 
 void tst_ChartSite::faults()
@@ -169,8 +170,8 @@ void tst_ChartSite::versionReply()
 {
     site.setVersion(u"2.0"_s);
     const QByteArray response = fetch(u"/version/tunetrawl.php"_s);
-    QVERIFY(response.endsWith("\r\n\r\n#version info\r\n2.0\r\nhttp://" + site.hostAndPort().toLatin1()
-                              + "/download/\r\n"));
+    QVERIFY(response.endsWith("\r\n\r\n#version info\r\n2.0\r\nhttp://" +
+                              site.hostAndPort().toLatin1() + "/download/\r\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_ChartSite)

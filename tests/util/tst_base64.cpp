@@ -33,8 +33,7 @@ void tst_Base64::decode_data()
     QTest::newRow("one char, no group") << u"Z"_s << QByteArray();
     QTest::newRow("three chars, no group") << u"Zm9"_s << QByteArray();
     QTest::newRow("leftover after a group is ignored") << u"Zm9vYg"_s << QByteArray("foo");
-    QTest::newRow("padded group then more groups")
-        << u"Zg==Zm9v"_s << QByteArray("ffoo");
+    QTest::newRow("padded group then more groups") << u"Zg==Zm9v"_s << QByteArray("ffoo");
     QTest::newRow("single pad then more") << u"Zm8=YmFy"_s << QByteArray("fobar");
     QTest::newRow("case matters") << u"QUJD"_s << QByteArray("ABC");
     QTest::newRow("lower case differs") << u"qujd"_s << QByteArray("\xaa\xe8\xdd");

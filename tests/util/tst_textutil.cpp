@@ -60,8 +60,7 @@ void tst_TextUtil::extractBetween_data()
     QTest::newRow("end missing") << u"data-x=abc"_s << u"data-x="_s << q << u""_s;
     QTest::newRow("end only before start") << u"\"data-x=abc"_s << u"data-x="_s << q << u""_s;
     QTest::newRow("case of marker matters") << u"Data-x=\"v\""_s << u"data-x=\""_s << q << u""_s;
-    QTest::newRow("first start marker counts")
-        << u"k=\"1\" k=\"2\""_s << u"k=\""_s << q << u"1"_s;
+    QTest::newRow("first start marker counts") << u"k=\"1\" k=\"2\""_s << u"k=\""_s << q << u"1"_s;
     QTest::newRow("version line") << u"x\r\n#version info\r\n1.2\r\nhttp://a\r\n"_s
                                   << u"#version info\r\n"_s << u"\r\n"_s << u"1.2"_s;
 }

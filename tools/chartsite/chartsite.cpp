@@ -14,14 +14,15 @@ namespace {
 
 constexpr char HeaderEnd[] = "\r\n\r\n";
 
-QByteArray response(const QByteArray &status, const QByteArray &contentType,
-                    const QByteArray &body, qsizetype announcedLength = -1)
+QByteArray response(const QByteArray &status, const QByteArray &contentType, const QByteArray &body,
+                    qsizetype announcedLength = -1)
 {
     QByteArray head = "HTTP/1.0 " + status + "\r\nServer: tunetrawl-chartsite\r\n";
     if (!contentType.isEmpty())
         head += "Content-Type: " + contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(announcedLength < 0 ? body.size() : announcedLength)
-            + "\r\nConnection: close\r\n\r\n";
+    head += "Content-Length: " +
+            QByteArray::number(announcedLength < 0 ? body.size() : announcedLength) +
+            "\r\nConnection: close\r\n\r\n";
     return head + body;
 }
 
@@ -125,8 +126,9 @@ void ChartSite::respond(QTcpSocket *socket, const QByteArray &request)
     if (const auto m = history.match(path); m.hasMatch()) {
         const QString asked = query.queryItemValue(u"songs"_s);
         const int count = asked.isEmpty() ? songCount : asked.toInt();
-        socket->write(response("200 OK", "text/html; charset=utf-8",
-                               SiteContent::HistoryPage(m.captured(1), m.captured(2), host, count)));
+        socket->write(
+            response("200 OK", "text/html; charset=utf-8",
+                     SiteContent::HistoryPage(m.captured(1), m.captured(2), host, count)));
     } else if (path.startsWith(u"/songs/")) {
         serveSong(socket, path, host);
         return;
@@ -149,9 +151,8 @@ void ChartSite::serveSong(QTcpSocket *socket, const QString &path, const QString
     const auto m = song.match(path);
     const auto redirected = moved.match(path);
     if (redirected.hasMatch()) {
-        const QByteArray body = SiteContent::SongFile(redirected.captured(1),
-                                                      redirected.captured(2),
-                                                      redirected.captured(3).toInt());
+        const QByteArray body = SiteContent::SongFile(
+            redirected.captured(1), redirected.captured(2), redirected.captured(3).toInt());
         socket->write(response("200 OK", "audio/mpeg", body));
         socket->disconnectFromHost();
         return;
@@ -176,8 +177,8 @@ void ChartSite::serveSong(QTcpSocket *socket, const QString &path, const QString
     case Fault::Redirect: {
         const QByteArray location =
             "http://" + host.toLatin1() + "/songs/moved/" + path.mid(7).toLatin1();
-        socket->write("HTTP/1.0 302 Found\r\nLocation: " + location
-                      + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        socket->write("HTTP/1.0 302 Found\r\nLocation: " + location +
+                      "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         break;
     }
     case Fault::Silent:

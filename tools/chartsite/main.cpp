@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
     parser.addHelpOption();
     parser.addPositionalArgument(u"port"_s, u"Port to listen on (0: any free port)."_s);
     parser.addOption({u"version"_s, u"Version the version script names."_s, u"text"_s, u"1.1"_s});
-    parser.addOption({u"songs"_s, u"Songs on every history page (default: 12 to 20)."_s,
-                      u"count"_s, u"0"_s});
+    parser.addOption(
+        {u"songs"_s, u"Songs on every history page (default: 12 to 20)."_s, u"count"_s, u"0"_s});
     parser.addOption({u"fault"_s,
                       u"Song at place n misbehaves: 404, truncate, redirect or silent. "
                       "Repeatable."_s,

@@ -53,8 +53,7 @@ QByteArray privateFrame()
 
 QByteArray SilentMp3(const QString &artist, const QString &title, int seconds)
 {
-    const QByteArray frames =
-        textFrame("TPE1", artist) + textFrame("TIT2", title) + privateFrame();
+    const QByteArray frames = textFrame("TPE1", artist) + textFrame("TIT2", title) + privateFrame();
     QByteArray mp3("ID3");
     mp3.append(char(3)).append(char(0)).append(char(0)).append(synchsafe(quint32(frames.size())));
     mp3.append(frames);

@@ -118,12 +118,12 @@ QByteArray HistoryPage(const QString &slug, const QString &date, const QString &
             const QString address = u"http://"_s + host + SongPath(slug, date, i + 1);
             page += u" data-url-encoded=\""_s + QString::fromLatin1(base64(address)) + u'"';
         }
-        page += u" data-artist-name=\""_s + escaped(song.artist) + u"\" data-song-name=\""_s
-                + escaped(song.name) + u"\">\n  <span class=\"time\">"_s
-                + u"%1:%2"_s.arg(6 + i / 12, 2, 10, QLatin1Char('0'))
-                      .arg(i * 5 % 60, 2, 10, QLatin1Char('0'))
-                + u"</span> "_s + escaped(song.artist) + u" — "_s + escaped(song.name)
-                + u"\n</div>\n"_s;
+        page += u" data-artist-name=\""_s + escaped(song.artist) + u"\" data-song-name=\""_s +
+                escaped(song.name) + u"\">\n  <span class=\"time\">"_s +
+                u"%1:%2"_s.arg(6 + i / 12, 2, 10, QLatin1Char('0'))
+                    .arg(i * 5 % 60, 2, 10, QLatin1Char('0')) +
+                u"</span> "_s + escaped(song.artist) + u" — "_s + escaped(song.name) +
+                u"\n</div>\n"_s;
     }
     page += u"</div>\n</body>\n</html>\n"_s;
     return page.toUtf8();

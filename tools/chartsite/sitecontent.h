@@ -10,7 +10,7 @@ namespace SiteContent {
 
 struct Song
 {
-    QString artist;      // as shown, before escaping into the page
+    QString artist; // as shown, before escaping into the page
     QString name;
     bool hasAddress = true;
 };
@@ -23,7 +23,8 @@ QList<Song> Songs(const QString &slug, const QString &date, int count = 0);
 
 // The page for those songs, addresses pointing back at host (as the client
 // named it in its request).
-QByteArray HistoryPage(const QString &slug, const QString &date, const QString &host, int count = 0);
+QByteArray HistoryPage(const QString &slug, const QString &date, const QString &host,
+                       int count = 0);
 
 // Path of the song at 1-based position on the site.
 QString SongPath(const QString &slug, const QString &date, int position);
