@@ -180,6 +180,11 @@ bool G::waitForResult()
         loop.exec();
         if (!self)
             return false; // destroyed while waiting
+        // Only delivery quits this loop; ending it otherwise means the application
+        // ends every event loop to quit. Give up rather than spin on a loop that
+        // can no longer run.
+        if (!Delivered)
+            Abort();
     }
     WaitLoop = nullptr;
     return true;

@@ -1,6 +1,7 @@
 #include "g.h"
 #include "scriptedserver.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -108,6 +109,8 @@ private Q_SLOTS:
     void abortEndsTheWait();
     void oversizedResponseFails();
     void proxyGetsAbsoluteUrl();
+    // Last: it ends the application's event loops.
+    void quittingTheApplicationEndsTheWait();
 };
 
 void tst_G::getDeliversWholeResponse()
@@ -498,6 +501,18 @@ void tst_G::proxyGetsAbsoluteUrl()
     QVERIFY(request.contains("\r\nHost: example.invalid\r\n"));
     QVERIFY(request.endsWith("\r\nProxy-Connection: Close\r\n\r\n"));
     QCOMPARE(g.host(), u"127.0.0.1"_s);
+}
+
+void tst_G::quittingTheApplicationEndsTheWait()
+{
+    ScriptedServer server({ScriptedServer::silent()});
+    G g;
+    connect(&server, &ScriptedServer::requestReceived, &g, [] { QCoreApplication::exit(0); });
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(get(g, server.url(u"/"_s)), QString());
+    QVERIFY(clock.elapsed() < 4000); // well before the silence watchdog
+    QVERIFY(!g.isBizy());
 }
 
 QTEST_MAIN(tst_G)
