@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rounding.h"
+
 #include <QRect>
 
 #include <cmath>
@@ -20,9 +22,3 @@ struct WinRect
 
     friend constexpr bool operator==(const WinRect &, const WinRect &) = default;
 };
-
-// Nearest integer, halves to the even neighbour (2.5 -> 2, 7.5 -> 8).
-inline int RoundHalfEven(double v)
-{
-    return int(std::nearbyint(v));
-}

@@ -9,17 +9,6 @@
 
 namespace CalendarDrawing {
 
-int RoundHalfEven(double value)
-{
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    if (fraction > 0.5)
-        return int(lower) + 1;
-    if (fraction < 0.5)
-        return int(lower);
-    return std::fmod(lower, 2.0) == 0.0 ? int(lower) : int(lower) + 1;
-}
-
 QColor BlendColors(quint32 a, quint32 b, int weight, const QPalette &palette)
 {
     const QColor ca = ResolveColor(a, palette);

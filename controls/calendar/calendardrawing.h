@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rounding.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPalette>
@@ -11,8 +13,7 @@ class QPainter;
 // way the classic Windows look has them.
 namespace CalendarDrawing {
 
-// Nearest whole number, ties to the even one.
-int RoundHalfEven(double value);
+using ::RoundHalfEven;
 
 // weight/255 of a over (255 - weight)/255 of b, per channel.
 QColor BlendColors(quint32 a, quint32 b, int weight, const QPalette &palette);

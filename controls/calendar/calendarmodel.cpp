@@ -1,5 +1,6 @@
 #include "calendarmodel.h"
 
+#include "datetext.h"
 #include "propertybag.h"
 
 #include <QLocale>
@@ -135,7 +136,7 @@ void CalendarModel::WriteProperties(PropertyBag &bag, const QFont &containerFont
 
 QString CalendarModel::FormatDate(QDate date)
 {
-    return date.toString(u"dd.MM.yyyy"_s);
+    return DateText(date);
 }
 
 QDate CalendarModel::ParseDate(const QString &text)
