@@ -1,6 +1,7 @@
 #include "closedecision.h"
 
 #include "redirecttarget.h"
+#include "responsereader.h"
 
 #include <array>
 #include <cstring>
@@ -37,21 +38,30 @@ bool CloseDecision::hasRedirectMarker(QByteArrayView response)
     return false;
 }
 
-CloseDecision CloseDecision::decide(const QByteArray &received, QStringView currentUrl,
+CloseDecision CloseDecision::decide(const ResponseReader &response, QStringView currentUrl,
                                     int redirectCount, int sendsMade)
 {
-    if (received.isEmpty())
+    if (response.received() == 0)
         return {sendsMade < MaxSends ? SendAgain : GiveUp, {}};
     if (redirectCount >= MaxRedirects)
         return {UnlimitedRedirect, {}};
-    if (!hasRedirectMarker(received))
+    if (!response.redirectMarkerSeen())
         return {Deliver, {}};
     // A redirect that names no usable target is a page like any other.
-    const std::optional<QString> location = RedirectTarget::location(received);
+    const std::optional<QString> location = RedirectTarget::location(response.fields());
     if (!location)
         return {Deliver, {}};
     const QString target = RedirectTarget::resolve(currentUrl, *location);
     if (target.isEmpty())
         return {Deliver, {}};
     return {Redirect, target};
+}
+
+CloseDecision CloseDecision::decide(const QByteArray &received, QStringView currentUrl,
+                                    int redirectCount, int sendsMade)
+{
+    ResponseReader reader;
+    reader.feed(received);
+    reader.finishHead();
+    return decide(reader, currentUrl, redirectCount, sendsMade);
 }

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringView>
 
-// What to do with a connection that has ended, given everything it received.
+class ResponseReader;
+
+// What to do with a connection that has ended, given what it received.
 struct CloseDecision
 {
     enum Action {
@@ -23,6 +25,9 @@ struct CloseDecision
     QString Target;
 
     // sendsMade counts the attempts of the current request, this one included.
+    static CloseDecision decide(const ResponseReader &response, QStringView currentUrl,
+                                int redirectCount, int sendsMade);
+    // The same for a response held whole.
     static CloseDecision decide(const QByteArray &received, QStringView currentUrl,
                                 int redirectCount, int sendsMade);
 

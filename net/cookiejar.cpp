@@ -11,25 +11,21 @@ QString CookieJar::GetCookies(QStringView response)
     const qsizetype headerEnd = response.indexOf(u"\r\n\r\n");
     if (headerEnd < 0)
         return {};
-    const QStringView headers = response.left(headerEnd + 2);
-    const QString marker = u"Set-Cookie: "_s;
-    const qsizetype first = headers.indexOf(marker);
-    if (first < 0)
-        return {};
-
     QString cookies;
-    for (QStringView piece : headers.mid(first).split(marker)) {
-        if (piece.isEmpty())
+    for (qsizetype start = 0; start <= headerEnd;) {
+        const qsizetype end = response.indexOf(u"\r\n", start);
+        const QStringView line = response.sliced(start, end - start);
+        start = end + 2;
+        // Header names have no letter case; gateways send them in lower case.
+        const qsizetype colon = line.indexOf(u':');
+        if (colon < 0 || line.first(colon).trimmed().compare(u"Set-Cookie", Qt::CaseInsensitive))
             continue;
-        const qsizetype lineEnd = piece.indexOf(u"\r\n");
-        if (lineEnd >= 0)
-            piece = piece.left(lineEnd + 2);
-        QString pair;
-        const qsizetype semicolon = piece.indexOf(u';');
-        if (semicolon >= 0)
-            pair = piece.left(semicolon + 1).toString();
-        else
-            pair = piece.left(lineEnd >= 0 ? lineEnd : piece.size()).toString() + u';';
+        const QStringView value = line.sliced(colon + 1).trimmed();
+        if (value.isEmpty())
+            continue;
+        const qsizetype semicolon = value.indexOf(u';');
+        const QString pair =
+            semicolon >= 0 ? value.first(semicolon + 1).toString() : value.toString() + u';';
         if (!pair.contains(u"=deleted;"))
             cookies += pair;
     }

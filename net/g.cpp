@@ -2,12 +2,15 @@
 
 #include "ansicodec.h"
 #include "closedecision.h"
+#include "loadprogress.h"
 #include "requesttext.h"
 #include "serveraddress.h"
 #include "textcodecs.h"
 
 #include <QEventLoop>
 #include <QPointer>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <utility>
@@ -17,35 +20,45 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString unlimitedRedirect = u"error (unlimited redirect)"_s;
-constexpr qint64 oneGiB = qint64(1) << 30;
 constexpr int timeoutMs = 5000;
+constexpr int idleMs = 30000;
 // A failed attempt is sent again after this pause; a silent one at once, since the
 // watchdog has already waited.
 constexpr int resendPauseMs = 500;
-
-// The response's header block as text, decoded the way the whole response is.
-QString headerText(const QByteArray &response)
-{
-    const qsizetype end = response.indexOf("\r\n\r\n");
-    if (end < 0)
-        return {};
-    const QByteArray block = response.left(end + 4);
-    return TextCodecs::DeclaresUtf8(response) ? QString::fromUtf8(block) : Ansi::toText(block);
-}
+constexpr int frameMs = 16;
+constexpr qsizetype chunkSize = 256 * 1024;
+// Qt's own read buffer stays this small; the rest waits in the kernel.
+constexpr qint64 socketBufferSize = 1024 * 1024;
+constexpr qsizetype maxTunnelReply = 16 * 1024;
 
 } // namespace
 
 G::G(QWidget *parent)
-    : QWidget(parent), Timeout(new QTimer(this)), Pause(new QTimer(this)), I(new QWidget(this)),
-      MaxResponseSize(oneGiB)
+    : QWidget(parent), Timeout(new QTimer(this)), Idle(new QTimer(this)), Pause(new QTimer(this)),
+      LightPace(new QTimer(this)), I(new QWidget(this))
 {
     Timeout->setObjectName(u"Timeout"_s);
     Timeout->setInterval(timeoutMs);
     Timeout->setSingleShot(true);
     connect(Timeout, &QTimer::timeout, this, [this] { closeProcessing(EndedBy::Silence); });
 
+    // Re-armed lazily: a busy transfer does not restart a timer per arrival.
+    Idle->setObjectName(u"Idle"_s);
+    Idle->setInterval(idleMs);
+    Idle->setSingleShot(true);
+    connect(Idle, &QTimer::timeout, this, &G::idleCheck);
+
     Pause->setSingleShot(true);
     connect(Pause, &QTimer::timeout, this, &G::connectToServer);
+
+    LightPace->setSingleShot(true);
+    LightPace->setInterval(frameMs);
+    connect(LightPace, &QTimer::timeout, this, [this] {
+        if (Wanted != Shown) {
+            showIndicator();
+            LightPace->start();
+        }
+    });
 
     I->setObjectName(u"I"_s);
     I->setAutoFillBackground(true);
@@ -67,29 +80,42 @@ void G::resizeEvent(QResizeEvent *)
 
 QString G::RetUrl(QString &Url, int method, bool WaitResult, const QString &POSTdata, bool PostUtf)
 {
-    if (!startChain(Url, method, WaitResult, POSTdata, PostUtf, ResultForm::Text))
+    if (!startChain(Url, method, WaitResult, POSTdata, PostUtf, &Memory,
+                    ResponseReader::Keep::WholeResponse))
         return {};
     if (!WaitResult || !waitForResult())
         return {};
     const QString text = resultText();
+    LastBytes = QByteArray();
     Busy = false;
     return text;
 }
 
 QByteArray G::RetBytes(QString &Url)
 {
-    if (!startChain(Url, 1, true, QString(), false, ResultForm::Bytes))
+    if (!startChain(Url, 1, true, QString(), false, &Memory, ResponseReader::Keep::WholeResponse))
         return {};
     if (!waitForResult())
         return {};
     Busy = false;
-    return LastBytes;
+    return std::exchange(LastBytes, QByteArray());
+}
+
+ResponseSummary G::RetStream(QString &Url, ResponseSink &sink)
+{
+    if (!startChain(Url, 1, true, QString(), false, &sink, ResponseReader::Keep::BodyOnly))
+        return {};
+    if (!waitForResult())
+        return {};
+    Busy = false;
+    return LastSummary;
 }
 
 void G::Abort()
 {
     Pause->stop();
     Timeout->stop();
+    Idle->stop();
     if (WS) {
         ConnectionOpen = false;
         releaseSocket();
@@ -111,6 +137,11 @@ void G::setAcceptCookies(bool on)
     CookiesOn = on;
     Jar.clear();
     Referer.clear();
+}
+
+void G::addTrustedCertificates(const QList<QSslCertificate> &certificates)
+{
+    ExtraCertificates += certificates;
 }
 
 QString G::GetCookies(const QString &Data)
@@ -147,22 +178,25 @@ QString G::URLEncode(const QString &sWork)
 }
 
 bool G::startChain(QString &Url, int method, bool wait, const QString &postData, bool postUtf,
-                   ResultForm form)
+                   ResponseSink *sink, ResponseReader::Keep keep)
 {
     if (Busy)
         return false;
     Busy = true;
     Delivered = false;
+    ++Chain;
     WaitFlag = wait;
     Met = method;
-    Form = form;
     Url.replace(u"&amp;"_s, u"&"_s);
     CurrentUrl = Url;
     PostBody = postData;
     PostUtfFlag = postUtf;
     RedirectCount = 0;
     Sends = 0;
-    LastBytes.clear();
+    Sink = sink;
+    Keeping = keep;
+    LastBytes = QByteArray();
+    LastSummary = ResponseSummary();
     LastOutcome = Outcome::Failure;
     if (wait)
         connectToServer();
@@ -190,30 +224,63 @@ bool G::waitForResult()
     return true;
 }
 
+bool G::report(const QString &info)
+{
+    const QPointer<G> self(this);
+    const quint64 chain = Chain;
+    emit log(info);
+    // A handler may have aborted the request, or ended it and started another.
+    return self && !Delivered && chain == Chain;
+}
+
 void G::connectToServer()
 {
+    if (Delivered || !Busy)
+        return;
     ++Sends;
     if (!RequestText::isSendable(CurrentUrl)) {
-        emit log(u"Адрес отклонён: в нём есть управляющий символ"_s);
+        report(u"Адрес отклонён: в нём есть управляющий символ"_s);
         finish(Outcome::Failure);
         return;
     }
     IsServer(CurrentUrl);
-    const ServerAddress server = ServerAddress::parse(RemoteHost, quint16(RemotePort));
-    emit log(u"Соединение с "_s + server.Name);
-    if (Delivered)
-        return; // a handler of log aborted the request
+    Tls = RequestText::isHttps(CurrentUrl);
+    // Through a proxy the connection goes to the proxy's own port.
+    const int defaultPort = Tls && !ProxyOn ? 443 : quint16(RemotePort);
+    const ServerAddress server = ServerAddress::parse(RemoteHost, defaultPort);
+    if (!report(u"Соединение с "_s + server.Name))
+        return;
     if (!server.isValid()) {
-        emit log(u"Соединение не начато: неверный адрес сервера"_s);
+        report(u"Соединение не начато: неверный адрес сервера"_s);
+        finish(Outcome::Failure);
+        return;
+    }
+    if (!Sink->restart()) {
+        report(u"Не удалось начать запись ответа"_s);
         finish(Outcome::Failure);
         return;
     }
     setIndicator(Light::Connecting);
-    Received = ReceiveBuffer();
-    Progress = LoadProgress();
+    Reader = ResponseReader(Sink, Keeping);
+    TlsProblem.clear();
+    TunnelPending = false;
+    TunnelReply.clear();
 
-    WS = new QTcpSocket(this);
+    if (Tls) {
+        auto *socket = new QSslSocket(this);
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        if (!ExtraCertificates.isEmpty())
+            config.addCaCertificates(ExtraCertificates);
+        socket->setSslConfiguration(config);
+        connect(socket, &QSslSocket::encrypted, this, &G::sendRequest);
+        connect(socket, &QSslSocket::sslErrors, this, &G::tlsErrors);
+        WS = socket;
+    } else {
+        WS = new QTcpSocket(this);
+    }
     WS->setObjectName(u"WS"_s);
+    WS->setReadBufferSize(socketBufferSize);
     connect(WS, &QTcpSocket::connected, this, &G::socketConnected);
     connect(WS, &QTcpSocket::readyRead, this, &G::dataArrived);
     connect(WS, &QTcpSocket::disconnected, this, [this] { closeProcessing(EndedBy::Close); });
@@ -221,15 +288,41 @@ void G::connectToServer()
     connect(WS, &QTcpSocket::bytesWritten, this, &G::sendProgress);
     ConnectionOpen = true;
     Timeout->start();
-    WS->connectToHost(server.Name, server.Port);
+    Idle->start();
+    if (Tls && !ProxyOn) {
+        auto *socket = static_cast<QSslSocket *>(WS);
+        const ServerAddress origin = ServerAddress::parse(RequestText::host(CurrentUrl), 443);
+        socket->setPeerVerifyName(origin.Name);
+        socket->connectToHostEncrypted(server.Name, server.Port);
+    } else {
+        WS->connectToHost(server.Name, server.Port);
+    }
 }
 
 void G::socketConnected()
 {
+    Peer.watch(WS->socketDescriptor());
+    if (Tls && !ProxyOn)
+        return; // the request goes once the handshake is done
+    if (Tls) {
+        // Through a proxy: a tunnel to the origin first, then TLS inside it.
+        const ServerAddress origin = ServerAddress::parse(RequestText::host(CurrentUrl), 443);
+        const QString authority = origin.Name.contains(u':')
+                                      ? u'[' + origin.Name + u"]:"_s + QString::number(origin.Port)
+                                      : origin.Name + u':' + QString::number(origin.Port);
+        TunnelPending = true;
+        WS->write(RequestText::connectBytes(authority));
+        return;
+    }
+    sendRequest();
+}
+
+void G::sendRequest()
+{
     RequestText request;
     request.Method = Met;
     request.Url = CurrentUrl;
-    request.Proxy = ProxyOn;
+    request.Proxy = ProxyOn && !Tls; // inside a tunnel the origin is asked directly
     request.Referer = Referer;
     request.Cookies = Jar.text();
     request.Body = PostBody;
@@ -238,52 +331,88 @@ void G::socketConnected()
     if (!bytes.isEmpty())
         WS->write(bytes);
     setIndicator(Light::Sent);
-    emit log(u"Отправлен запрос"_s);
+    report(u"Отправлен запрос"_s);
+}
+
+bool G::readTunnelReply()
+{
+    TunnelReply += WS->read(maxTunnelReply - TunnelReply.size());
+    const qsizetype end = TunnelReply.indexOf("\r\n\r\n");
+    if (end < 0) {
+        if (TunnelReply.size() < maxTunnelReply)
+            return true;
+    } else {
+        const int status = HeaderFields::parse(QByteArrayView(TunnelReply).first(end)).status();
+        if (status >= 200 && status <= 299) {
+            TunnelPending = false;
+            const ServerAddress origin = ServerAddress::parse(RequestText::host(CurrentUrl), 443);
+            auto *socket = static_cast<QSslSocket *>(WS);
+            socket->setPeerVerifyName(origin.Name);
+            socket->startClientEncryption();
+            return true;
+        }
+    }
+    ConnectionOpen = false;
+    releaseSocket();
+    setIndicator(Light::Failed);
+    report(u"Прокси не открыл туннель"_s);
+    finish(Outcome::Failure);
+    return false;
 }
 
 void G::dataArrived()
 {
     if (!ConnectionOpen)
         return;
+    if (TunnelPending) {
+        readTunnelReply();
+        return;
+    }
     Timeout->stop();
+    Idle->start();
     if (!readPending())
         return;
-    const bool lengthWasKnown = Progress.contentLength() > 0;
-    const std::optional<qint16> percent = Progress.update(Received.bytes());
-    if (!lengthWasKnown && Progress.contentLength() > 0) {
-        // Room for the whole response at once: growing step by step would copy it
-        // on the way. The length is only a hint; without the room the response
-        // grows as it comes.
-        const qsizetype headerEnd = Received.bytes().indexOf("\r\n\r\n");
-        const qint64 headers = headerEnd < 0 ? Received.size() : headerEnd + 4;
-        Received.reserve(qsizetype(qMin(headers + Progress.contentLength(), MaxResponseSize)));
+    const HeaderFields &fields = Reader.fields();
+    if (Reader.headComplete() && fields.lengthKind() == HeaderFields::Length::Valid &&
+        fields.length() > 0) {
+        if (Keeping == ResponseReader::Keep::WholeResponse)
+            Memory.expect(Reader.head().size() + fields.length());
+        const quint64 chain = Chain;
+        emit PercentOfLoad(LoadProgress::percent(Reader.received(), fields.length()));
+        if (Delivered || chain != Chain || !ConnectionOpen)
+            return; // a handler ended the request
     }
-    if (percent)
-        emit PercentOfLoad(*percent);
-    if (ConnectionOpen)
+    if (Reader.complete())
+        closeProcessing(EndedBy::Framed);
+    else
         setIndicator(Light::Receiving);
 }
 
+// Moves what the socket holds through the one buffer into the reader.
 bool G::readPending()
 {
-    const qint64 available = WS->bytesAvailable();
-    if (available <= 0)
-        return true;
-    char *room = Received.size() + available > MaxResponseSize
-                     ? nullptr
-                     : Received.prepare(qsizetype(available), qsizetype(MaxResponseSize));
-    if (!room) {
-        failTooLarge();
-        return false;
+    if (ReadChunk.isEmpty())
+        ReadChunk.resize(chunkSize);
+    while (WS && WS->bytesAvailable() > 0 && !Reader.complete()) {
+        const qint64 got = WS->read(ReadChunk.data(), chunkSize);
+        if (got <= 0)
+            break;
+        if (!Reader.feed(QByteArrayView(ReadChunk.constData(), got))) {
+            failReading();
+            return false;
+        }
     }
-    const qint64 got = WS->read(room, available);
-    Received.commit(qsizetype(got));
     return true;
 }
 
-void G::failTooLarge()
+void G::failReading()
 {
-    emit log(u"Ответ слишком велик"_s);
+    if (!Reader.headComplete() && Keeping == ResponseReader::Keep::BodyOnly)
+        report(u"Ответ без заголовков"_s);
+    else if (Sink == &Memory)
+        report(u"Ответ слишком велик"_s);
+    else
+        report(u"Не удалось записать ответ"_s);
     ConnectionOpen = false;
     releaseSocket();
     setIndicator(Light::Failed);
@@ -292,37 +421,101 @@ void G::failTooLarge()
 
 void G::socketError(int error)
 {
-    // The peer closing is the normal end of an HTTP/1.0 response, not a failure.
-    if (error == QAbstractSocket::RemoteHostClosedError)
+    switch (error) {
+    case QAbstractSocket::RemoteHostClosedError:
+        // The peer closing is the normal end of an HTTP/1.0 response; a reset
+        // looks the same to Qt and is told apart by the close processing.
         closeProcessing(EndedBy::Close);
-    else
+        break;
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        if (TlsProblem.isEmpty() && WS)
+            TlsProblem = WS->errorString();
         closeProcessing(EndedBy::Error);
+        break;
+    default:
+        closeProcessing(EndedBy::Error);
+        break;
+    }
+}
+
+void G::tlsErrors(const QList<QSslError> &errors)
+{
+    // Never ignored: the handshake fails and this request with it.
+    QStringList reasons;
+    for (const QSslError &error : errors)
+        reasons.append(error.errorString());
+    TlsProblem = reasons.join(u"; "_s);
 }
 
 void G::sendProgress()
 {
     if (WS)
-        emit log(QString::number(WS->bytesToWrite() / 1024));
+        report(QString::number(WS->bytesToWrite() / 1024));
+}
+
+void G::idleCheck()
+{
+    if (ConnectionOpen)
+        closeProcessing(EndedBy::Idle);
 }
 
 void G::closeProcessing(EndedBy how)
 {
     if (!ConnectionOpen)
         return;
-    if (WS && !readPending())
+    // What arrived with the close still belongs to the response.
+    if (WS && how != EndedBy::Idle && !TunnelPending && !readPending())
         return;
+    ResponseSummary::End ended = ResponseSummary::End::None;
+    if (how == EndedBy::Framed || Reader.complete()) {
+        ended = ResponseSummary::End::Framed;
+    } else if (how == EndedBy::Error) {
+        ended = ResponseSummary::End::Reset;
+    } else if (how == EndedBy::Close) {
+        switch (Peer.how()) {
+        case PeerClose::How::Orderly:
+            ended = ResponseSummary::End::Orderly;
+            break;
+        case PeerClose::How::Reset:
+            ended = ResponseSummary::End::Reset;
+            break;
+        case PeerClose::How::Unknown:
+            ended = ResponseSummary::End::Unknown;
+            break;
+        }
+    }
     ConnectionOpen = false;
     releaseSocket();
     Timeout->stop();
-    Progress = LoadProgress();
-    setIndicator(how == EndedBy::Error ? Light::Failed : Light::Idle);
-    emit log(u"Соединение закрыто"_s);
+    Idle->stop();
+    Reader.finishHead();
+    const bool failed =
+        how == EndedBy::Error || how == EndedBy::Idle || ended == ResponseSummary::End::Reset;
+    setIndicator(failed ? Light::Failed : Light::Idle);
+    if (!report(u"Соединение закрыто"_s))
+        return;
 
-    if (CookiesOn && Received.size() > 0)
-        Jar.AddCookies(CookieJar::GetCookies(headerText(Received.bytes())));
+    if (how == EndedBy::Idle) {
+        report(u"Нет данных от сервера: соединение прервано"_s);
+        finish(Outcome::Failure);
+        return;
+    }
+    if (!TlsProblem.isEmpty()) {
+        // A certificate that fails today fails again: no second attempt.
+        report(u"Защищённое соединение не установлено: "_s + TlsProblem);
+        finish(Outcome::Failure);
+        return;
+    }
+    if (CookiesOn && Reader.received() > 0) {
+        const QByteArrayView head = Reader.head();
+        const QString text = Reader.fields().declaresUtf8() ? QString::fromUtf8(head)
+                                                            : Ansi::toText(head.toByteArray());
+        Jar.AddCookies(CookieJar::GetCookies(text));
+    }
 
-    const CloseDecision decision =
-        CloseDecision::decide(Received.bytes(), CurrentUrl, RedirectCount, Sends);
+    const CloseDecision decision = CloseDecision::decide(Reader, CurrentUrl, RedirectCount, Sends);
     switch (decision.What) {
     case CloseDecision::SendAgain:
         Pause->start(how == EndedBy::Silence ? 0 : resendPauseMs);
@@ -334,7 +527,7 @@ void G::closeProcessing(EndedBy how)
         finish(Outcome::UnlimitedRedirect);
         break;
     case CloseDecision::Deliver:
-        finish(Outcome::Response);
+        finish(Outcome::Response, ended);
         break;
     case CloseDecision::Redirect:
         // Whatever the first method was, a redirect is followed with a plain GET.
@@ -350,6 +543,7 @@ void G::closeProcessing(EndedBy how)
 
 void G::releaseSocket()
 {
+    Peer.release();
     QTcpSocket *socket = std::exchange(WS, nullptr);
     if (!socket)
         return;
@@ -358,39 +552,48 @@ void G::releaseSocket()
     socket->deleteLater();
 }
 
-void G::finish(Outcome outcome)
+void G::finish(Outcome outcome, ResponseSummary::End ended)
 {
     if (Delivered)
         return; // one result per call, also when a handler aborted on the way
     Pause->stop();
     Timeout->stop();
+    Idle->stop();
     if (WS) {
         ConnectionOpen = false;
         releaseSocket();
     }
     LastOutcome = outcome;
+    LastSummary =
+        outcome == Outcome::Response ? ResponseSummary::of(Reader, ended) : ResponseSummary();
     switch (outcome) {
     case Outcome::Response:
-        LastBytes = Received.take();
+        LastBytes = Sink == &Memory ? Memory.take() : QByteArray();
         break;
     case Outcome::UnlimitedRedirect:
         LastBytes = unlimitedRedirect.toLatin1();
         break;
     case Outcome::Failure:
-        LastBytes.clear();
+        LastBytes = QByteArray();
         break;
     }
-    Received = ReceiveBuffer();
+    Memory.restart();
+    Reader = ResponseReader();
+    Sink = nullptr;
     Referer = CurrentUrl;
     RedirectCount = 0;
     Sends = 0;
     Delivered = true;
+    LightPace->stop();
+    showIndicator();
     if (WaitFlag) {
         if (WaitLoop)
             WaitLoop->quit();
     } else {
         Busy = false;
-        emit Res(resultText());
+        const QString text = resultText();
+        LastBytes = QByteArray();
+        emit Res(text);
     }
 }
 
@@ -409,11 +612,22 @@ QString G::resultText() const
 
 void G::setIndicator(Light light)
 {
-    if (light == Indicator)
+    Wanted = light;
+    if (LightPace->isActive())
+        return; // shown when the frame is over
+    if (Wanted != Shown) {
+        showIndicator();
+        LightPace->start();
+    }
+}
+
+void G::showIndicator()
+{
+    if (Wanted == Shown)
         return;
-    Indicator = light;
+    Shown = Wanted;
     QColor colour;
-    switch (light) {
+    switch (Shown) {
     case Light::Idle:
         colour = palette().color(QPalette::Button);
         break;

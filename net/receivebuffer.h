@@ -1,39 +1,33 @@
 #pragma once
 
+#include "responsesink.h"
+
 #include <QByteArray>
 
-// The bytes of one response as they arrive. Grows to a declared size at once. Without
-// one, a small response doubles its room; on Linux a large one then gets all the room
-// it may use in one step (only the pages written are backed by memory, so the spare
-// room costs address space, not RAM), elsewhere it keeps doubling. On Linux a large
-// block also asks for huge pages: filling it then costs one page fault per 2 MiB
-// instead of one per 4 KiB, which would take longer than receiving the data. Such a
-// block is never handed to realloc (the advice splits its mapping, which realloc
-// cannot move), so it grows by copying into a new block.
-class ReceiveBuffer
+// A response kept in memory, up to a limit. A declared length is taken as a hint
+// only: room for at most HintCap bytes is reserved at once and the rest grows as
+// it comes, so a false Content-Length costs nothing.
+class ReceiveBuffer : public ResponseSink
 {
 public:
-    // Space for n more bytes at the end, never growing the room beyond limit unless
-    // the n bytes need it; write into it, then commit what was written. Null when
-    // the memory cannot be had.
-    char *prepare(qsizetype n, qsizetype limit);
-    void commit(qsizetype written);
+    explicit ReceiveBuffer(qint64 limit = qint64(1) << 30) : Limit(limit) {}
 
-    // Room for a response of this many bytes in all. False when the memory cannot be had.
-    bool reserve(qsizetype total);
+    bool restart() override;
+    // False, keeping nothing of bytes, when they would pass the limit.
+    bool write(QByteArrayView bytes) override;
 
+    // Room for a response of this many bytes in all, within HintCap.
+    void expect(qint64 total);
+
+    void setLimit(qint64 limit) { Limit = limit; }
     const QByteArray &bytes() const { return Bytes; }
     qsizetype size() const { return Bytes.size(); }
-    // The bytes; the buffer is empty afterwards.
+    // The bytes; the buffer is empty and holds no memory afterwards.
     QByteArray take();
 
-    // Blocks from this size on get huge pages.
-    static constexpr qsizetype LargeBlock = qsizetype(6) << 20;
+    static constexpr qint64 HintCap = qint64(16) << 20;
 
 private:
-    qsizetype nextCapacity(qsizetype needed, qsizetype limit) const;
-    bool growTo(qsizetype capacity);
-
     QByteArray Bytes;
-    qsizetype Pending = 0; // size before the last prepare
+    qint64 Limit;
 };

@@ -1,50 +1,59 @@
 #include "redirecttarget.h"
 
 #include "ansicodec.h"
+#include "headerfields.h"
 #include "requesttext.h"
-#include "textcodecs.h"
-
-#include <string_view>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// "name://" at the start, name being letters, digits, "+", "-" or "." after a letter.
+bool startsWithScheme(QStringView text)
+{
+    const qsizetype at = text.indexOf(u"://");
+    if (at <= 0 || !text.front().isLetter())
+        return false;
+    for (const QChar c : text.first(at)) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
+                        (u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || u == u'.';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 namespace RedirectTarget {
 
-std::optional<QString> location(const QByteArray &response)
+std::optional<QString> location(const HeaderFields &fields)
 {
-    const std::string_view text(response.constData(), size_t(response.size()));
-    constexpr std::string_view marker = "Location: ";
-    const size_t start = text.find(marker);
-    if (start == std::string_view::npos)
+    const std::optional<QByteArrayView> value = fields.value("Location");
+    if (!value)
         return std::nullopt;
-    const size_t valueStart = start + marker.size();
-    const size_t end = text.find("\r\n", valueStart);
-    if (end == std::string_view::npos)
-        return std::nullopt;
-    const QByteArray value = response.mid(qsizetype(valueStart), qsizetype(end - valueStart));
-    // The value is cut at ASCII bytes, so decoding it alone reads it exactly as
-    // decoding the whole response would.
-    return TextCodecs::DeclaresUtf8(response) ? QString::fromUtf8(value) : Ansi::toText(value);
+    return fields.declaresUtf8() ? QString::fromUtf8(*value) : Ansi::toText(value->toByteArray());
 }
 
 QString resolve(QStringView currentUrl, QString location)
 {
     location.replace(u"rstart"_s, u"c_start"_s);
-    if (location.contains(u"http://"))
+    location.replace(u"&amp;"_s, u"&"_s);
+    if (location.startsWith(u"http://") || location.startsWith(u"https://"))
         return location;
-    if (location.contains(u"://"))
+    if (startsWithScheme(location))
         return {};
 
-    // A URL naming a host alone stands for that host's root directory.
-    QString base = currentUrl.toString();
-    if (!QString(base).remove(u"http://"_s).contains(u'/'))
-        base += u'/';
-    else
-        base.truncate(base.lastIndexOf(u'/') + 1);
-
-    if (location.startsWith(u'/') && base.endsWith(u'/'))
-        return u"http://"_s + RequestText::host(QStringView(base).chopped(1)) + location;
-    return base + location;
+    const QString scheme = RequestText::isHttps(currentUrl) ? u"https://"_s : u"http://"_s;
+    const QString host = RequestText::host(currentUrl);
+    if (location.startsWith(u'/'))
+        return scheme + host + location;
+    // The current directory: the path up to its last "/"; a URL naming a host
+    // alone stands for that host's root.
+    const QString path = RequestText::path(currentUrl);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return scheme + host + u'/' + path.left(slash + 1) + location;
 }
 
 } // namespace RedirectTarget

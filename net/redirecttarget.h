@@ -1,21 +1,23 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <optional>
 
+class HeaderFields;
+
 // Where a redirect response sends the next request.
 namespace RedirectTarget {
 
-// The value of the response's first "Location: " up to the next CR LF, decoded the
-// way the whole response would be; nothing when the header or its line end is missing.
-std::optional<QString> location(const QByteArray &response);
+// The value of the response's Location header, decoded as the response declares
+// (UTF-8 or Windows-1251); nothing when there is none.
+std::optional<QString> location(const HeaderFields &fields);
 
-// The URL to ask next when currentUrl answered with a Location value: an "http://"
-// value as it stands, "/x" on the current host, anything else relative to the
-// current directory; "rstart" is asked as "c_start". Empty for a value in another
-// scheme ("https://..."), which this client cannot follow.
+// The URL to ask next when currentUrl answered with a Location value: an
+// "http://" or "https://" value as it stands, "/x" on the current host, anything
+// else relative to the current directory. "rstart" is asked as "c_start", "&amp;"
+// as "&". Empty for a value that starts with another scheme ("ftp://..."), which
+// this client cannot follow.
 QString resolve(QStringView currentUrl, QString location);
 
 } // namespace RedirectTarget

@@ -9,6 +9,8 @@ namespace {
 
 QString withoutScheme(QStringView url)
 {
+    if (RequestText::isHttps(url))
+        return url.sliced(8).toString();
     return url.toString().remove(u"http://"_s, Qt::CaseSensitive);
 }
 
@@ -28,6 +30,11 @@ QString RequestText::path(QStringView url)
     const QString rest = withoutScheme(url);
     const qsizetype slash = rest.indexOf(u'/');
     return slash < 0 ? QString() : rest.mid(slash + 1);
+}
+
+bool RequestText::isHttps(QStringView url)
+{
+    return url.startsWith(u"https://");
 }
 
 bool RequestText::isSendable(QStringView url)
@@ -97,4 +104,11 @@ QByteArray RequestText::toBytes() const
     default:
         return {};
     }
+}
+
+QByteArray RequestText::connectBytes(QStringView authority)
+{
+    const QString text = u"CONNECT "_s + authority.toString() + u" HTTP/1.0"_s + crlf +
+                         u"Host: "_s + authority.toString() + crlf + crlf;
+    return Ansi::toBytes(text);
 }

@@ -21,13 +21,19 @@ struct RequestText
 
     // GET for method 1, POST for method 2, nothing for any other method.
     QByteArray toBytes() const;
+    // Asks a proxy for a tunnel to authority ("host:port"), for TLS inside it.
+    static QByteArray connectBytes(QStringView authority);
     QString getText() const;
     QString postText() const;
 
-    // Host part of a URL: every "http://" removed, then the text before the first "/".
+    // Host part of a URL: every "http://" removed, then the text before the first
+    // "/". An "https://" URL loses just that prefix.
     static QString host(QStringView url);
-    // Path part: every "http://" removed, then the text after the first "/".
+    // Path part: what follows the host and its "/".
     static QString path(QStringView url);
+    // The URL starts with "https://": the request goes over TLS, to port 443 unless
+    // the URL names another.
+    static bool isHttps(QStringView url);
     // A URL holding a control character (CR, LF, NUL...) would let its giver write
     // request lines of their own; such URLs are never sent.
     static bool isSendable(QStringView url);

@@ -1,6 +1,7 @@
 #include "textcodecs.h"
 
 #include "ansicodec.h"
+#include "headerfields.h"
 
 #include <string_view>
 
@@ -22,7 +23,18 @@ bool DeclaresUtf8(QByteArrayView response)
 {
     if (contains(response, "Content-Type: application/octet-stream"sv))
         return false;
-    return contains(response, "charset=UTF-8"sv) || contains(response, "charset=utf-8"sv);
+    if (!contains(response, "charset=UTF-8"sv) && !contains(response, "charset=utf-8"sv))
+        return false;
+    // The header's name in any letter case, as gateways send it.
+    const qsizetype headEnd = response.indexOf("\r\n\r\n");
+    if (headEnd >= 0) {
+        const HeaderFields fields = HeaderFields::parse(response.first(headEnd));
+        for (const QByteArrayView type : fields.values("Content-Type")) {
+            if (type.startsWith("application/octet-stream"))
+                return false;
+        }
+    }
+    return true;
 }
 
 QString DeUTF(const QByteArray &response)
@@ -32,7 +44,14 @@ QString DeUTF(const QByteArray &response)
 
 QString DeUTF(QStringView byteText)
 {
-    return DeUTF(Ansi::toBytes(byteText));
+    // Only a byte text that declares UTF-8 is mapped back to bytes; narrowing any
+    // other text through the code page would lose what the code page lacks.
+    const bool maybeUtf8 =
+        byteText.contains(u"charset=UTF-8") || byteText.contains(u"charset=utf-8");
+    if (!maybeUtf8)
+        return byteText.toString();
+    const QByteArray bytes = Ansi::toBytes(byteText);
+    return DeclaresUtf8(bytes) ? QString::fromUtf8(bytes) : byteText.toString();
 }
 
 QString ToUTF(QStringView text)

@@ -1,5 +1,6 @@
 #include "closedecision.h"
 #include "redirecttarget.h"
+#include "responsereader.h"
 
 #include <QTest>
 
@@ -39,9 +40,18 @@ void tst_CloseDecision::redirectTarget_data()
     QTest::newRow("/x from a bare host") << u"http://h.com"_s << u"/x"_s << u"http://h.com/x"_s;
     QTest::newRow("y from a bare host") << u"http://h.com"_s << u"y"_s << u"http://h.com/y"_s;
     QTest::newRow("/x without scheme") << u"h.com/a/b"_s << u"/x"_s << u"http://h.com/x"_s;
-    QTest::newRow("other scheme refused") << u"http://h.com/a"_s << u"https://h.com/a"_s << u""_s;
-    QTest::newRow("http:// anywhere counts as absolute")
-        << u"http://h.com/a"_s << u"/go?u=http://o"_s << u"/go?u=http://o"_s;
+    QTest::newRow("to https") << u"http://h.com/a"_s << u"https://h.com/a"_s
+                              << u"https://h.com/a"_s;
+    QTest::newRow("https, /x") << u"https://h.com:8443/a/b"_s << u"/x"_s
+                               << u"https://h.com:8443/x"_s;
+    QTest::newRow("https, y") << u"https://h.com/a/b"_s << u"y"_s << u"https://h.com/a/y"_s;
+    QTest::newRow("https bare host, y") << u"https://h.com"_s << u"y"_s << u"https://h.com/y"_s;
+    QTest::newRow("other scheme refused") << u"http://h.com/a"_s << u"ftp://h.com/a"_s << u""_s;
+    QTest::newRow("scheme only at the start counts")
+        << u"http://h.com/a"_s << u"/login?next=https://o/x"_s
+        << u"http://h.com/login?next=https://o/x"_s;
+    QTest::newRow("&amp; becomes &")
+        << u"http://h.com/a"_s << u"/x?a=1&amp;b=2"_s << u"http://h.com/x?a=1&b=2"_s;
 }
 
 void tst_CloseDecision::redirectTarget()
@@ -62,8 +72,10 @@ void tst_CloseDecision::locationValue_data()
                             << u"/x"_s;
     QTest::newRow("first of two") << QByteArray("Location: /a\r\nLocation: /b\r\n\r\n") << true
                                   << u"/a"_s;
-    QTest::newRow("lower case not taken")
-        << QByteArray("HTTP/1.0 302 Found\r\nlocation: /x\r\n\r\n") << false << u""_s;
+    QTest::newRow("any letter case, no blank after the colon")
+        << QByteArray("HTTP/1.0 302 Found\r\nlocation:/x\r\n\r\n") << true << u"/x"_s;
+    QTest::newRow("in the body only")
+        << QByteArray("HTTP/1.0 302 Found\r\n\r\nLocation: /x\r\n") << false << u""_s;
     QTest::newRow("no line end") << QByteArray("HTTP/1.0 302 Found\r\nLocation: /x") << false
                                  << u""_s;
     QTest::newRow("windows-1251 value")
@@ -79,7 +91,10 @@ void tst_CloseDecision::locationValue()
     QFETCH(QByteArray, response);
     QFETCH(bool, found);
     QFETCH(QString, value);
-    const std::optional<QString> location = RedirectTarget::location(response);
+    ResponseReader reader;
+    reader.feed(response);
+    reader.finishHead();
+    const std::optional<QString> location = RedirectTarget::location(reader.fields());
     QCOMPARE(location.has_value(), found);
     if (found)
         QCOMPARE(*location, value);
@@ -145,8 +160,11 @@ void tst_CloseDecision::decision_data()
     QTest::newRow("Location without line end delivered")
         << QByteArray("HTTP/1.0 302 Found\r\nLocation: /x") << 0 << 1 << int(CloseDecision::Deliver)
         << u""_s;
-    QTest::newRow("redirect to https delivered")
+    QTest::newRow("redirect to https followed")
         << QByteArray("HTTP/1.0 302 Found\r\nLocation: https://h.com/x\r\n\r\n") << 0 << 1
+        << int(CloseDecision::Redirect) << u"https://h.com/x"_s;
+    QTest::newRow("redirect to another scheme delivered")
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: ftp://h.com/x\r\n\r\n") << 0 << 1
         << int(CloseDecision::Deliver) << u""_s;
 }
 

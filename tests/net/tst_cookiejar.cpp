@@ -32,8 +32,8 @@ void tst_CookieJar::getCookies_data()
     QTest::newRow("deleted cookie left out")
         << u"HTTP/1.0 200 OK\r\nSet-Cookie: a=deleted; expires=x\r\nSet-Cookie: b=2;\r\n\r\n"_s
         << u"b=2;"_s;
-    QTest::newRow("other letter case not recognised")
-        << u"HTTP/1.0 200 OK\r\nSet-cookie: a=1\r\nSET-COOKIE: b=2\r\n\r\n"_s << u""_s;
+    QTest::newRow("any letter case, any blanks after the colon")
+        << u"HTTP/1.0 200 OK\r\nset-cookie:a=1\r\nSET-COOKIE: \t b=2\r\n\r\n"_s << u"a=1;b=2;"_s;
     QTest::newRow("body is not read")
         << u"HTTP/1.0 200 OK\r\nX: y\r\n\r\nSet-Cookie: a=1\r\n"_s << u""_s;
     QTest::newRow("no header end") << u"HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\n"_s << u""_s;

@@ -125,7 +125,7 @@ void tst_G::getDeliversWholeResponse()
 
     QCOMPARE(text, QString::fromUtf8(response));
     QCOMPARE(url, server.url(u"/a/b?x=1&y=2"_s));
-    QCOMPARE(g.RawResult(), response);
+    QVERIFY(g.lastResponse().success());
     QVERIFY(!g.isBizy());
     QCOMPARE(server.connections(), 1);
     const QByteArray request = server.requests().at(0);
@@ -153,7 +153,6 @@ void tst_G::retBytesKeepsEveryByte()
     Watchdog watchdog(g);
     QString url = server.url(u"/start"_s);
     QCOMPARE(g.RetBytes(url), response);
-    QCOMPARE(g.RawResult(), response);
     QVERIFY(!g.isBizy());
     QVERIFY(server.requests().at(1).startsWith("GET /file HTTP/1.0\r\n"));
 }
@@ -221,7 +220,7 @@ void tst_G::redirectLimit()
     const QString text = get(g, server.url(u"/r0"_s));
     if (endsInError) {
         QCOMPARE(text, u"error (unlimited redirect)"_s);
-        QCOMPARE(g.RawResult(), QByteArray("error (unlimited redirect)"));
+        QVERIFY(!g.lastResponse().Delivered);
         QCOMPARE(server.connections(), 7);
     } else {
         QCOMPARE(text, u"HTTP/1.0 200 OK\r\n\r\nfinal"_s);
@@ -247,7 +246,7 @@ void tst_G::redirectsThatAreNotFollowed_data()
     QTest::newRow("308") << redirect("308 Permanent Redirect", "/x");
     QTest::newRow("302 without Location") << QByteArray("HTTP/1.1 302 Found\r\n\r\n");
     QTest::newRow("Location without line end") << QByteArray("HTTP/1.1 302 Found\r\nLocation: /x");
-    QTest::newRow("other scheme") << redirect("301 Moved Permanently", "https://127.0.0.1/x");
+    QTest::newRow("other scheme") << redirect("301 Moved Permanently", "ftp://127.0.0.1/x");
 }
 
 void tst_G::redirectsThatAreNotFollowed()
@@ -319,7 +318,7 @@ void tst_G::sendingAgainIsBounded()
         QCOMPARE(server.connections(), 3);
     if (kind == 1)
         QCOMPARE(light(g), QColor(255, 0, 0));
-    QVERIFY(g.RawResult().isEmpty());
+    QVERIFY(!g.lastResponse().Delivered);
 }
 
 void tst_G::partialResponseThenResetDeliveredAsReceived()
@@ -480,7 +479,7 @@ void tst_G::oversizedResponseFails()
     G g;
     g.setMaxResponseSize(4096);
     QCOMPARE(get(g, server.url(u"/"_s)), QString());
-    QVERIFY(g.RawResult().isEmpty());
+    QVERIFY(!g.lastResponse().Delivered);
     QCOMPARE(server.connections(), 1);
     QVERIFY(!g.isBizy());
 }

@@ -36,8 +36,10 @@ void tst_RequestText::urlParts_data()
     QTest::newRow("port stays in host") << u"http://ex.com:8080/x"_s << u"ex.com:8080"_s << u"x"_s;
     QTest::newRow("http:// inside query")
         << u"http://ex.com/go?u=http://other/p"_s << u"ex.com"_s << u"go?u=other/p"_s;
+    QTest::newRow("https") << u"https://ex.com:8443/a?u=http://b"_s << u"ex.com:8443"_s
+                           << u"a?u=http://b"_s;
     QTest::newRow("other scheme not recognised")
-        << u"https://ex.com/a"_s << u"https:"_s << u"/ex.com/a"_s;
+        << u"ftp://ex.com/a"_s << u"ftp:"_s << u"/ex.com/a"_s;
     QTest::newRow("upper-case scheme not recognised")
         << u"HTTP://ex.com/a"_s << u"HTTP:"_s << u"/ex.com/a"_s;
 }

@@ -1,0 +1,121 @@
+#include "responsereader.h"
+
+#include "closedecision.h"
+#include "responsesink.h"
+
+namespace {
+
+constexpr QByteArrayView HeadEnd("\r\n\r\n");
+// One less than the longest status text taken as a redirect ("303 See Other").
+constexpr qsizetype MarkerCarry = 12;
+
+} // namespace
+
+bool ResponseReader::feed(QByteArrayView bytes)
+{
+    if (bytes.isEmpty() || Complete)
+        return true;
+    Received += bytes.size();
+    scanForMarkers(bytes);
+    if (!HeadDone && !Headless && !takeHead(bytes))
+        return false;
+    if (Headless)
+        return deliver(bytes);
+    return bytes.isEmpty() || takeBody(bytes);
+}
+
+void ResponseReader::scanForMarkers(QByteArrayView bytes)
+{
+    if (MarkerSeen)
+        return;
+    if (!Tail.isEmpty()) {
+        QByteArray border = Tail;
+        border += bytes.first(qMin(bytes.size(), MarkerCarry));
+        MarkerSeen = CloseDecision::hasRedirectMarker(border);
+    }
+    MarkerSeen = MarkerSeen || CloseDecision::hasRedirectMarker(bytes);
+    if (bytes.size() >= MarkerCarry) {
+        Tail = bytes.last(MarkerCarry).toByteArray();
+    } else {
+        Tail += bytes;
+        Tail = Tail.right(MarkerCarry);
+    }
+}
+
+// Moves the bytes of the head out of bytes; what is left is body.
+bool ResponseReader::takeHead(QByteArrayView &bytes)
+{
+    const qsizetype searchFrom = qMax<qsizetype>(0, Head.size() - 3);
+    const qsizetype room = MaxHead - Head.size();
+    const QByteArrayView part = bytes.first(qMin(bytes.size(), room));
+    Head += part;
+    const qsizetype end = QByteArrayView(Head).indexOf(HeadEnd, searchFrom);
+    if (end < 0) {
+        if (Head.size() < MaxHead) {
+            bytes = {};
+            return Keeping == Keep::BodyOnly || deliver(part);
+        }
+        // No head end where one must be: keep it all as it came, or refuse a body.
+        Headless = true;
+        if (Keeping == Keep::BodyOnly)
+            return false;
+        const QByteArrayView rest = bytes.sliced(part.size());
+        bytes = {};
+        return deliver(part) && deliver(rest);
+    }
+    const qsizetype headBytesHere = end + HeadEnd.size() - (Head.size() - part.size());
+    Head.truncate(end + HeadEnd.size());
+    HeadDone = true;
+    Fields = HeaderFields::parse(QByteArrayView(Head).first(end));
+    if (Fields.transfer() == HeaderFields::Transfer::Chunked)
+        Framing = Frame::Chunked;
+    else if (Fields.transfer() == HeaderFields::Transfer::Identity &&
+             Fields.lengthKind() == HeaderFields::Length::Valid)
+        Framing = Frame::Length;
+    if (Keeping == Keep::WholeResponse && !deliver(bytes.first(headBytesHere)))
+        return false;
+    bytes = bytes.sliced(headBytesHere);
+    Complete = Framing == Frame::Length && Fields.length() == 0;
+    return true;
+}
+
+bool ResponseReader::takeBody(QByteArrayView bytes)
+{
+    switch (Framing) {
+    case Frame::UntilClose:
+        BodySize += bytes.size();
+        return deliver(bytes);
+    case Frame::Length: {
+        // Bytes past the declared length belong to no body.
+        const QByteArrayView body =
+            bytes.first(qMin<qint64>(bytes.size(), Fields.length() - BodySize));
+        BodySize += body.size();
+        Complete = BodySize == Fields.length();
+        return deliver(body);
+    }
+    case Frame::Chunked: {
+        bool kept = true;
+        Chunks.feed(bytes, [this, &kept](QByteArrayView data) {
+            BodySize += data.size();
+            kept = deliver(data);
+            return kept;
+        });
+        Complete = Chunks.done();
+        return kept;
+    }
+    }
+    return true;
+}
+
+bool ResponseReader::deliver(QByteArrayView bytes)
+{
+    return bytes.isEmpty() || !Sink || Sink->write(bytes);
+}
+
+void ResponseReader::finishHead()
+{
+    if (HeadDone || Headless)
+        return;
+    const qsizetype lastLineEnd = Head.lastIndexOf("\r\n");
+    Fields = HeaderFields::parse(QByteArrayView(Head).first(qMax<qsizetype>(0, lastLineEnd)));
+}
