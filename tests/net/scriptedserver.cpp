@@ -29,11 +29,11 @@ void ScriptedServer::accept()
         socket->setParent(this);
         const int connection = Connections++;
         const Reply &reply = Replies[qMin<qsizetype>(connection, Replies.size() - 1)];
+        Requests.append(QByteArray()); // one per connection, so they index alike
         if (reply.CloseAtOnce) {
             socket->disconnectFromHost();
             continue;
         }
-        Requests.append(QByteArray());
         connect(socket, &QTcpSocket::readyRead, this,
                 [this, socket, connection] { readRequest(socket, connection); });
     }

@@ -54,3 +54,4 @@ private:
     QList<QByteArray> Requests;
     int Connections = 0;
 };
+Q_DECLARE_METATYPE(ScriptedServer::Reply)

@@ -1,4 +1,5 @@
 #include "g.h"
+#include "receivebuffer.h"
 #include "scriptedserver.h"
 
 #include <QElapsedTimer>
@@ -109,6 +110,12 @@ private Q_SLOTS:
     void abortEndsTheWait();
     void oversizedResponseFails();
     void proxyGetsAbsoluteUrl();
+    void streamedBodies_data();
+    void streamedBodies();
+    void idleTimeEndsAStalledResponse();
+    void resendsCountAgainForARedirectTarget();
+    void cookiesOffAreNeitherKeptNorSent();
+    void abortFromTheCloseLogStopsEverything();
     // Last: it ends the application's event loops.
     void quittingTheApplicationEndsTheWait();
 };
@@ -500,6 +507,118 @@ void tst_G::proxyGetsAbsoluteUrl()
     QVERIFY(request.contains("\r\nHost: example.invalid\r\n"));
     QVERIFY(request.endsWith("\r\nProxy-Connection: Close\r\n\r\n"));
     QCOMPARE(g.host(), u"127.0.0.1"_s);
+}
+
+void tst_G::streamedBodies_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<int>("percentReports");
+
+    using Ending = ScriptedServer::Ending;
+    const QByteArray ok = "HTTP/1.0 200 OK\r\n";
+    QTest::newRow("declared length, in pieces")
+        << Reply{{{ok + "Content-Length: 6\r\n\r\nab", 0}, {"cdef", 30}}} << QByteArray("abcdef")
+        << true << 2;
+    QTest::newRow("lower-case gateway headers")
+        << Reply{{{"HTTP/1.1 200 OK\r\ncontent-length:6\r\n\r\nabcdef", 0}}} << QByteArray("abcdef")
+        << true << 1;
+    QTest::newRow("no length, orderly close")
+        << Reply{{{ok + "\r\nabc", 0}, {"def", 30}}} << QByteArray("abcdef") << true << 0;
+    QTest::newRow("no length, reset mid-body")
+        << Reply{{{ok + "\r\nabc", 0}, {"def", 30}}, Ending::Reset} << QByteArray("abcdef") << false
+        << 0;
+    QTest::newRow("length, reset before the end")
+        << Reply{{{ok + "Content-Length: 9\r\n\r\nabc", 0}, {{}, 30}}, Ending::Reset}
+        << QByteArray("abc") << false << 1;
+    QTest::newRow("chunked, framing removed")
+        << Reply{{{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n", 0},
+                  {"3\r\ndef\r\n0\r\n\r\n", 30}}}
+        << QByteArray("abcdef") << true << 0;
+    // A server that keeps the connection open after the declared length is done.
+    QTest::newRow("length reached, connection left open")
+        << Reply{{{ok + "Content-Length: 3\r\n\r\nabc", 0}}, Ending::StayOpen} << QByteArray("abc")
+        << true << 1;
+}
+
+void tst_G::streamedBodies()
+{
+    QFETCH(Reply, reply);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, whole);
+    QFETCH(int, percentReports);
+    // A redirect first: only the final body may reach the sink.
+    ScriptedServer server(
+        {ScriptedServer::respond(redirect("302 Found", "/song", "Content-Length: 5\r\n") + "moved"),
+         reply});
+    G g;
+    Watchdog watchdog(g);
+    ReceiveBuffer sink;
+    QSignalSpy percent(&g, &G::PercentOfLoad);
+    QString url = server.url(u"/start"_s);
+    const ResponseSummary summary = g.RetStream(url, sink);
+    QCOMPARE(sink.bytes(), body);
+    QCOMPARE(summary.whole(), whole);
+    QVERIFY(summary.success());
+    QCOMPARE(percent.count(), percentReports + 1); // the redirect's own report
+    QCOMPARE(light(g), whole ? g.palette().color(QPalette::Button) : QColor(255, 0, 0));
+    QCOMPARE(server.connections(), 2);
+}
+
+void tst_G::idleTimeEndsAStalledResponse()
+{
+    ScriptedServer server(
+        {Reply{{{"HTTP/1.0 200 OK\r\n\r\nfirst bytes", 0}}, ScriptedServer::Ending::StayOpen}});
+    G g;
+    g.findChild<QTimer *>(u"Idle"_s)->setInterval(300);
+    QSignalSpy logSpy(&g, &G::log);
+    QCOMPARE(get(g, server.url(u"/"_s)), QString());
+    QVERIFY(!g.lastResponse().Delivered);
+    QCOMPARE(server.connections(), 1);
+    QCOMPARE(light(g), QColor(255, 0, 0));
+    QVERIFY(!g.isBizy());
+}
+
+void tst_G::resendsCountAgainForARedirectTarget()
+{
+    Reply closeAtOnce;
+    closeAtOnce.CloseAtOnce = true;
+    // The first request used one attempt; its target still gets all three.
+    ScriptedServer server({ScriptedServer::respond(redirect("302 Found", "/b")), closeAtOnce,
+                           closeAtOnce, ScriptedServer::respond(page("b"))});
+    G g;
+    QCOMPARE(get(g, server.url(u"/a"_s)), u"HTTP/1.0 200 OK\r\n\r\nb"_s);
+    QCOMPARE(server.connections(), 4);
+}
+
+void tst_G::cookiesOffAreNeitherKeptNorSent()
+{
+    ScriptedServer server({ScriptedServer::respond(page("a", "Set-Cookie: sid=1\r\n")),
+                           ScriptedServer::respond(page("b"))});
+    G g;
+    get(g, server.url(u"/a"_s));
+    get(g, server.url(u"/b"_s));
+    QCOMPARE(g.MyCookies(), QString());
+    QVERIFY(!server.requests().at(1).contains("Cookie"));
+}
+
+void tst_G::abortFromTheCloseLogStopsEverything()
+{
+    Reply closeAtOnce;
+    closeAtOnce.CloseAtOnce = true;
+    ScriptedServer first({closeAtOnce});
+    G g;
+    const QMetaObject::Connection onLog = connect(&g, &G::log, &g, [&g](const QString &info) {
+        if (info == u"Соединение закрыто")
+            g.Abort();
+    });
+    QCOMPARE(get(g, first.url(u"/"_s)), QString());
+    disconnect(onLog);
+    // No re-send armed by the aborted close may run during the next request.
+    ScriptedServer second({Reply{{{page("late"), 1200}}}});
+    QVERIFY(get(g, second.url(u"/"_s)).endsWith(u"late"_s));
+    QCOMPARE(first.connections(), 1);
 }
 
 void tst_G::quittingTheApplicationEndsTheWait()
