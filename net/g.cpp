@@ -101,7 +101,7 @@ QByteArray G::RetBytes(QString &Url)
     return std::exchange(LastBytes, QByteArray());
 }
 
-ResponseSummary G::RetStream(QString &Url, ResponseSink &sink)
+ResponseSummary G::RetStream(QString &Url, ByteSink &sink)
 {
     if (!startChain(Url, 1, true, QString(), false, &sink, ResponseReader::Keep::BodyOnly))
         return {};
@@ -178,7 +178,7 @@ QString G::URLEncode(const QString &sWork)
 }
 
 bool G::startChain(QString &Url, int method, bool wait, const QString &postData, bool postUtf,
-                   ResponseSink *sink, ResponseReader::Keep keep)
+                   ByteSink *sink, ResponseReader::Keep keep)
 {
     if (Busy)
         return false;

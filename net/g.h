@@ -50,7 +50,7 @@ public:
     // (chunk framing removed, headers not written). The sink restarts with every
     // attempt and redirect. Tells how the response ended; the caller decides
     // whether the body is worth keeping.
-    ResponseSummary RetStream(QString &Url, ResponseSink &sink);
+    ResponseSummary RetStream(QString &Url, ByteSink &sink);
     // How the last finished request ended (also inside a handler of Res).
     const ResponseSummary &lastResponse() const { return LastSummary; }
     // Ends the running request at once with an empty result and closes the socket.
@@ -100,7 +100,7 @@ private:
     enum class Light { Idle, Connecting, Sent, Receiving, Failed };
 
     bool startChain(QString &Url, int method, bool wait, const QString &postData, bool postUtf,
-                    ResponseSink *sink, ResponseReader::Keep keep);
+                    ByteSink *sink, ResponseReader::Keep keep);
     bool waitForResult();
     void connectToServer();
     void socketConnected();
@@ -159,7 +159,7 @@ private:
     QByteArray ReadChunk; // the one buffer every read goes through
 
     ReceiveBuffer Memory;
-    ResponseSink *Sink = nullptr;
+    ByteSink *Sink = nullptr;
     ResponseReader::Keep Keeping = ResponseReader::Keep::WholeResponse;
     Outcome LastOutcome = Outcome::Failure;
     QByteArray LastBytes; // handed over and dropped by the waiting call

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "responsesink.h"
+#include "bytesink.h"
 
 #include <QByteArray>
 
 // A response kept in memory, up to a limit. A declared length is taken as a hint
 // only: room for at most HintCap bytes is reserved at once and the rest grows as
 // it comes, so a false Content-Length costs nothing.
-class ReceiveBuffer : public ResponseSink
+class ReceiveBuffer : public ByteSink
 {
 public:
     explicit ReceiveBuffer(qint64 limit = qint64(1) << 30) : Limit(limit) {}

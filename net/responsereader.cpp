@@ -1,7 +1,7 @@
 #include "responsereader.h"
 
 #include "closedecision.h"
-#include "responsesink.h"
+#include "bytesink.h"
 
 namespace {
 

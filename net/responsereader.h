@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-class ResponseSink;
+class ByteSink;
 
 // Follows one response as it arrives: finds the end of its head, reads the header
 // fields, frames the body (declared length, chunks, or until the close), watches
@@ -25,7 +25,7 @@ public:
     static constexpr qsizetype MaxHead = 64 * 1024;
 
     ResponseReader() = default;
-    ResponseReader(ResponseSink *sink, Keep keep) : Sink(sink), Keeping(keep) {}
+    ResponseReader(ByteSink *sink, Keep keep) : Sink(sink), Keeping(keep) {}
 
     // False when the sink refused bytes or, for a body alone, the head never ended.
     bool feed(QByteArrayView bytes);
@@ -56,7 +56,7 @@ private:
     bool takeBody(QByteArrayView bytes);
     bool deliver(QByteArrayView bytes);
 
-    ResponseSink *Sink = nullptr;
+    ByteSink *Sink = nullptr;
     Keep Keeping = Keep::WholeResponse;
     qint64 Received = 0;
     QByteArray Head;
