@@ -3,16 +3,16 @@
 #include "check.h"
 #include "datetext.h"
 #include "g.h"
-#include "savetofile.h"
+#include "partfile.h"
+#include "playlistmodel.h"
+#include "runreport.h"
 #include "songfiles.h"
-#include "songresponse.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -24,6 +24,26 @@ bool MakeFolder(const QString &folder)
     return QFileInfo(folder).isDir() || QDir().mkdir(folder);
 }
 
+enum class Entry { None, Song, NotASong };
+
+// Anything at the path, a link that leads nowhere included, is taken as the song
+// already there; a folder is no song.
+Entry EntryAt(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return Entry::Song;
+    if (!info.exists())
+        return Entry::None;
+    return info.isDir() ? Entry::NotASong : Entry::Song;
+}
+
+// Only a whole, successful, non-empty body is a song.
+bool IsStorableSong(const ResponseSummary &response)
+{
+    return response.success() && response.whole() && response.BodySize > 0;
+}
+
 } // namespace
 
 void Main::DownloadSelected()
@@ -32,39 +52,54 @@ void Main::DownloadSelected()
     if (Check3->Value() && MakeFolder(folder))
         folder = DateFolder(folder, TodayText());
     if (!MakeFolder(folder)) {
-        st->setText(u"Не удалось создать каталог "_s + QDir::toNativeSeparators(folder));
+        FinishWork(u"Не удалось создать каталог "_s + QDir::toNativeSeparators(folder));
         return;
     }
 
-    int failed = 0;
-    const QList<SongEntry> playlist = songs;
-    for (const SongEntry &song : playlist) {
-        if (closing)
-            return;
-        QListWidgetItem *item = List1->item(song.position - 1);
-        if (song.url.isEmpty() || !item)
+    // The list is looked at anew after every wait: handlers run inside it.
+    const quint64 generation = playlistGeneration;
+    RunTally tally;
+    for (int row = 0; row < SongCount(); ++row) {
+        if (stopRequested || generation != playlistGeneration)
+            break;
+        const SongEntry song = Songs().at(row);
+        if (song.url.isEmpty() || !IsMarked(row))
             continue;
+        ++tally.marked;
         const QString path = folder + SongFileName(song, Check2->Value());
-        if (QFileInfo::exists(path))
-            item->setSelected(false);
-        if (!item->isSelected())
+        switch (EntryAt(path)) {
+        case Entry::Song:
+            SetMarked(row, false);
             continue;
+        case Entry::NotASong:
+            ++tally.failed;
+            continue;
+        case Entry::None:
+            break;
+        }
 
-        List1->setCurrentItem(item, QItemSelectionModel::NoUpdate);
-        List1->scrollToItem(item);
-        st->setText(u"Скачивание "_s + song.title.left(36) + u"..."_s);
+        ShowCurrentSong(row);
+        ShowStatus(u"Скачивание "_s + song.title.left(36) + u"..."_s);
+        PartFile part(folder);
+        if (!part.open()) {
+            ++tally.failed;
+            continue;
+        }
         QString url = song.url;
-        const QByteArray response = G->RetBytes(url);
+        const ResponseSummary response = G->RetStream(url, part);
         if (closing)
             return;
-        // Only a complete, successful response becomes a file; the song stays
-        // marked otherwise, so the next run tries it again.
-        const std::optional<QByteArrayView> body = SongBody(response);
-        if (body && SaveToFile(path, *body))
-            item->setSelected(false);
-        else
-            ++failed;
+        if (stopRequested || generation != playlistGeneration)
+            break; // the song in flight goes with its part file
+        const PartFile::Commit stored =
+            IsStorableSong(response) ? part.commit(path) : PartFile::Commit::Failed;
+        if (stored == PartFile::Commit::Failed) {
+            ++tally.failed;
+            continue;
+        }
+        tally.stored += stored == PartFile::Commit::Done ? 1 : 0;
+        SetMarked(row, false);
     }
-    if (failed > 0)
-        st->setText(u"Не скачано "_s + QString::number(failed) + u" файлов"_s);
+    tally.stopped = stopRequested || generation != playlistGeneration;
+    FinishWork(RunReport(tally));
 }

@@ -6,6 +6,7 @@
 #include "formdesign.h"
 #include "g.h"
 #include "pathutil.h"
+#include "playlistmodel.h"
 #include "progressreadout.h"
 #include "prompts.h"
 #include "stationtable.h"
@@ -18,9 +19,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
@@ -111,8 +113,10 @@ void Main::createControls()
     place(Command1, u"Command1"_s);
     Command1->ReadProperties(FormDesign::SavedProperties(u"Command1"));
 
-    List1 = new QListWidget(this);
+    Playlist = new PlaylistModel(this);
+    List1 = new QListView(this);
     place(List1, u"List1"_s);
+    List1->setModel(Playlist);
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
     List1->setUniformItemSizes(true);
     SetBase(List1, Grey(235));
@@ -179,6 +183,10 @@ void Main::createControls()
     MT = new QTimer(this);
     MT->setObjectName(u"MT"_s);
     MT->setInterval(500);
+
+    uiPace = new QTimer(this);
+    uiPace->setSingleShot(true);
+    uiPace->setInterval(16);
 }
 
 void Main::connectControls()
@@ -193,6 +201,7 @@ void Main::connectControls()
     connect(XpB1, &XpB::Click, this, &Main::XpB1_Click);
     connect(Command1, &XpB::Click, this, &Main::Command1_Click);
     connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
+    connect(uiPace, &QTimer::timeout, this, &Main::ShowPending);
 }
 
 void Main::closeEvent(QCloseEvent *event)
@@ -201,6 +210,15 @@ void Main::closeEvent(QCloseEvent *event)
     closing = true;
     G->Abort();
     QWidget::closeEvent(event);
+}
+
+void Main::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && Running()) {
+        StopRun();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool Main::eventFilter(QObject *watched, QEvent *event)
@@ -227,6 +245,8 @@ void Main::Load()
 
 void Main::EnableInputs(bool enable)
 {
+    if (!enable)
+        Cal->hide();
     Text1->setEnabled(enable);
     Command1->setEnabledCtrl(enable);
     Combo1->setEnabled(enable);
@@ -248,7 +268,7 @@ void Main::MT_Timer()
 
 void Main::Combo1_Click()
 {
-    if (suppressEvents)
+    if (suppressEvents || Busy())
         return;
     const int index = Combo1->currentIndex();
     if (index >= 0 && index < int(StationTable().size()))
@@ -259,6 +279,8 @@ void Main::Combo1_Click()
 
 void Main::Text1_Click()
 {
+    if (Busy())
+        return;
     // The calendar opens on the date in the box, not on the day it was designed.
     Cal->setActiveDate(Text1->text());
     Cal->setVisible(true);
@@ -267,6 +289,9 @@ void Main::Text1_Click()
 
 void Main::Cal_Change()
 {
+    // A pick while a load or run goes would replace the list under it.
+    if (Busy())
+        return;
     Text1->setText(Cal->ActiveDate());
     Cal->setVisible(false);
     // Without a station there is no page to ask for.
@@ -288,14 +313,16 @@ void Main::List1_Click()
     if (suppressEvents)
         return;
     suppressEvents = true;
-    const QListWidgetItem *current = List1->currentItem();
-    if (current && !current->isSelected())
+    const QModelIndex current = List1->currentIndex();
+    if (current.isValid() && !IsMarked(current.row()))
         Check1->setValue(false);
     suppressEvents = false;
 }
 
 void Main::XpB1_Click()
 {
+    if (Busy())
+        return;
     const QString path = BrowseForFolder(u"Выберите каталог для сохранения файлов"_s);
     if (path.isEmpty())
         return;
@@ -304,26 +331,145 @@ void Main::XpB1_Click()
 
 void Main::Command1_Click()
 {
+    if (Running()) {
+        StopRun();
+        return;
+    }
+    if (Busy())
+        return;
     if (!QFileInfo(Text2->text()).isDir()) {
         prompts->information(this, u"Внимание!"_s,
                              u"Не выбран или не существует каталог для сохранения!"_s);
         return;
     }
+    StartRun();
+}
+
+void Main::StartRun()
+{
     SaveSettings();
+    work = Work::Run;
+    stopRequested = false;
     EnableInputs(false);
+    // The start button stays live as the stop button.
+    Command1->setCaption(u"Стоп"_s);
+    Command1->setEnabledCtrl(true);
     DownloadSelected();
+    if (closing)
+        return;
+    Command1->setCaption(u"Старт!"_s);
+    work = Work::None;
     EnableInputs(true);
+}
+
+void Main::StopRun()
+{
+    stopRequested = true;
+    G->Abort();
 }
 
 void Main::G_PercentOfLoad(qint16 Perc)
 {
-    const ProgressReadout readout = ProgressFor(Perc, Progress->width());
-    PercLabel->setText(readout.text);
-    PercLabel2->setText(readout.text);
-    if (readout.shown) {
-        ImagPr->resize(readout.fillWidth, Progress->height());
-        ImagPr->show();
-    } else {
-        ImagPr->hide();
+    pendingPercent = Perc;
+    percentDirty = true;
+    if (!uiPace->isActive())
+        ShowPending();
+}
+
+void Main::ShowStatus(const QString &text)
+{
+    pendingStatus = text;
+    statusDirty = true;
+    if (!uiPace->isActive())
+        ShowPending();
+}
+
+void Main::ShowCurrentSong(int row)
+{
+    pendingRow = row;
+    if (!uiPace->isActive())
+        ShowPending();
+}
+
+void Main::ShowPending()
+{
+    bool shownSomething = false;
+    if (statusDirty) {
+        statusDirty = false;
+        if (st->text() != pendingStatus) {
+            st->setText(pendingStatus);
+            shownSomething = true;
+        }
     }
+    if (percentDirty) {
+        percentDirty = false;
+        const ProgressReadout readout = ProgressFor(pendingPercent, Progress->width());
+        const ProgressReadout before = ProgressFor(shownPercent, Progress->width());
+        shownPercent = pendingPercent;
+        if (readout.text != before.text || readout.fillWidth != before.fillWidth ||
+            readout.shown != ImagPr->isVisible()) {
+            PercLabel->setText(readout.text);
+            PercLabel2->setText(readout.text);
+            if (readout.shown) {
+                ImagPr->resize(readout.fillWidth, Progress->height());
+                ImagPr->show();
+            } else {
+                ImagPr->hide();
+            }
+            shownSomething = true;
+        }
+    }
+    if (pendingRow >= 0) {
+        const QModelIndex index = Playlist->index(pendingRow, 0);
+        pendingRow = -1;
+        if (index.isValid() && index != List1->currentIndex()) {
+            List1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            List1->scrollTo(index);
+            shownSomething = true;
+        }
+    }
+    // Whatever comes within the next frame waits for its end.
+    if (shownSomething)
+        uiPace->start();
+}
+
+void Main::FinishWork(const QString &status)
+{
+    uiPace->stop();
+    QString text = status;
+    if (settingsUnsaved) {
+        settingsUnsaved = false;
+        text += u" (настройки не сохранены)"_s;
+    }
+    pendingStatus = text;
+    statusDirty = true;
+    ShowPending();
+}
+
+const QList<SongEntry> &Main::Songs() const
+{
+    return Playlist->songs();
+}
+
+int Main::SongCount() const
+{
+    return Playlist->rowCount();
+}
+
+bool Main::IsMarked(int row) const
+{
+    return List1->selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+void Main::SetMarked(int row, bool marked)
+{
+    const QModelIndex index = Playlist->index(row, 0);
+    if (index.isValid() && IsMarked(row) != marked)
+        List1->selectionModel()->select(index, marked ? QItemSelectionModel::Select
+                                                      : QItemSelectionModel::Deselect);
+}
+
+int Main::MarkedCount() const
+{
+    return int(List1->selectionModel()->selectedRows().size());
 }

@@ -14,7 +14,8 @@ class Prompts;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class PlaylistModel;
+class QListView;
 class QSettings;
 class QTimer;
 class XpB;
@@ -39,6 +40,7 @@ public:
     void Load();
 
     // The busy switch: locks or unlocks the four inputs that start a load or a run.
+    // Locking also closes the calendar, whose pick would start a load.
     void EnableInputs(bool enable);
 
     // The chosen folder, or "" when cancelled.
@@ -53,9 +55,12 @@ public:
     // Asks the version script whether a newer release exists.
     void CheckForUpdate();
 
-    // Hosts of the chart site and the version script ("host" or "host:port").
+    // Hosts of the chart site and the version script: "host", "host:port", or
+    // either after "http://" or "https://".
     QString ChartHost() const;
     QString UpdateHost() const;
+    // The same as the start of a URL: a bare host is asked over plain HTTP.
+    static QString SiteUrl(const QString &host);
 
     // Event handlers.
     void MT_Timer();
@@ -70,7 +75,22 @@ public:
 
     QString StationSlug() const { return stationSlug; }
     bool SuppressEvents() const { return suppressEvents; }
-    const QList<SongEntry> &Songs() const { return songs; }
+    const QList<SongEntry> &Songs() const;
+
+    // The songs' marks in List1, by 0-based row.
+    int SongCount() const;
+    bool IsMarked(int row) const;
+    void SetMarked(int row, bool marked);
+    int MarkedCount() const;
+
+    // A load or a run is going; nothing else may start one.
+    bool Busy() const { return work != Work::None; }
+    bool Running() const { return work == Work::Run; }
+
+    // Longest waits: a page load as a whole, and the update check at start-up,
+    // which holds up the window.
+    static constexpr int PageDeadlineMs = 60000;
+    static constexpr int UpdateDeadlineMs = 4000;
 
     static const QString AppVersion;
 
@@ -79,7 +99,8 @@ public:
     QLineEdit *Text1 = nullptr;
     QComboBox *Combo1 = nullptr;
     XpB *Command1 = nullptr;
-    QListWidget *List1 = nullptr;
+    QListView *List1 = nullptr;
+    PlaylistModel *Playlist = nullptr;
     Check *Check1 = nullptr;
     QLabel *Label2 = nullptr;
     Check *Check2 = nullptr;
@@ -100,16 +121,37 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    enum class Work { None, Load, Run };
+
     void createControls();
     void connectControls();
+    void StartRun();
+    void StopRun();
+    // The status line, the read-out and the current song change at most once a
+    // frame while work runs; the last word of a load or run is shown at once.
+    void ShowStatus(const QString &text);
+    void ShowCurrentSong(int row);
+    void ShowPending();
+    void FinishWork(const QString &status);
 
     std::unique_ptr<Prompts> prompts;
     std::unique_ptr<QSettings> settings;
+    QTimer *uiPace = nullptr;
     QString stationSlug;
     bool suppressEvents = false;
     bool closing = false;
-    QString PageText;
-    QList<SongEntry> songs;
+    Work work = Work::None;
+    bool stopRequested = false;
+    quint64 playlistGeneration = 0; // changes whenever the list is replaced
+    bool settingsUnsaved = false;   // a write failed; said once, at the end of that work
+    // What waits for the next frame.
+    QString pendingStatus;
+    qint16 pendingPercent = 0;
+    int pendingRow = -1;
+    bool statusDirty = false;
+    bool percentDirty = false;
+    qint16 shownPercent = 0;
 };

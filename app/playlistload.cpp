@@ -1,32 +1,47 @@
 #include "mainwindow.h"
 
+#include "deadline.h"
 #include "g.h"
+#include "playlistmodel.h"
+#include "textcodecs.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 
 using namespace Qt::StringLiterals;
 
 void Main::LoadPlaylist()
 {
+    if (Busy())
+        return;
+    work = Work::Load;
     EnableInputs(false);
-    st->setText(u"Получение плейлиста "_s + Combo1->currentText() + u" за "_s + Text1->text());
+    const QString station = Combo1->currentText();
+    const QString date = Text1->text();
+    ShowStatus(u"Получение плейлиста "_s + station + u" за "_s + date);
     SaveSettings();
-    List1->clear();
-    songs.clear();
+    Playlist->clear();
+    ++playlistGeneration;
 
-    QString url =
-        u"http://"_s + ChartHost() + u'/' + stationSlug + u"/history/"_s + Text1->text() + u'/';
-    PageText = G->RetUrl(url, 1, true);
-    songs = ParsePlaylist(PageText);
-
-    st->setText(u"Найдено "_s + QString::number(songs.size()) + u" файлов"_s);
-    QStringList items;
-    items.reserve(songs.size());
-    for (const SongEntry &song : std::as_const(songs))
-        items.append(ListItemText(song));
-    List1->addItems(items);
+    QString url = SiteUrl(ChartHost()) + u'/' + stationSlug + u"/history/"_s + date + u'/';
+    QList<SongEntry> songs;
+    bool fetched = false;
+    {
+        const Deadline deadline(G, PageDeadlineMs);
+        const QByteArray page = G->RetBytes(url);
+        if (closing)
+            return;
+        const ResponseSummary &response = G->lastResponse();
+        fetched = response.success() && response.whole();
+        if (fetched)
+            songs = ParsePlaylist(TextCodecs::DeUTF(page));
+    }
+    const int found = int(songs.size());
+    Playlist->setSongs(std::move(songs));
+    ++playlistGeneration;
+    work = Work::None;
     EnableInputs(true);
+    FinishWork(fetched ? u"Найдено "_s + QString::number(found) + u" файлов"_s
+                       : u"Не удалось получить плейлист "_s + station + u" за "_s + date);
 }

@@ -38,6 +38,13 @@ QString Main::UpdateHost() const
     return settings->value(Key(u"UpdateHost"), DefaultHost).toString();
 }
 
+QString Main::SiteUrl(const QString &host)
+{
+    if (host.startsWith(u"http://") || host.startsWith(u"https://"))
+        return host.endsWith(u'/') ? host.chopped(1) : host;
+    return u"http://"_s + host;
+}
+
 void Main::LoadSettings()
 {
     suppressEvents = true;
@@ -71,4 +78,7 @@ void Main::SaveSettings()
     settings->setValue(Key(u"NoNum"), BoolText(Check2->Value()));
     settings->setValue(Key(u"SubFolsers"), BoolText(Check3->Value()));
     settings->sync();
+    // A store that cannot be written is told once, with the end of this work.
+    if (settings->status() != QSettings::NoError)
+        settingsUnsaved = true;
 }

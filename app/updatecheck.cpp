@@ -1,6 +1,7 @@
 #include "updatecheck.h"
 
 #include "datetext.h"
+#include "deadline.h"
 #include "g.h"
 #include "mainwindow.h"
 #include "prompts.h"
@@ -32,9 +33,17 @@ QString UpdateMessage(const VersionReply &reply)
 void Main::CheckForUpdate()
 {
     st->setText(u"Проверка новой версии..."_s);
-    QString url = u"http://"_s + UpdateHost() + u"/version/tunetrawl.php"_s;
-    const QString reply = G->RetUrl(url, 1, true);
+    QString url = SiteUrl(UpdateHost()) + u"/version/tunetrawl.php"_s;
+    QString reply;
+    {
+        // The window waits for this; a silent server must not keep it from showing.
+        const Deadline deadline(G, UpdateDeadlineMs);
+        reply = G->RetUrl(url, 1, true);
+    }
     if (closing)
+        return;
+    // No reply, no stamp: the next start asks again.
+    if (!G->lastResponse().Delivered)
         return;
     settings->setValue(u"Main/LastUpdate"_s, TodayText());
     settings->sync();

@@ -115,14 +115,14 @@ int main(int argc, char *argv[])
     t.start();
     const QString page = window->G->RetUrl(url, 1, true);
     const double fetch = Ms(t);
-    out << "page of " << window->List1->count() << " songs (" << page.size() / 1024 << " KiB)\n";
+    out << "page of " << window->SongCount() << " songs (" << page.size() / 1024 << " KiB)\n";
     out << "  load " << load << " ms, fetch alone " << fetch << " ms, parse and fill "
         << load - fetch << " ms (goal under 1000)\n";
 
     t.start();
     window->Check1->setValue(true);
     const double markAll = Ms(t);
-    out << "  mark all " << markAll << " ms for " << window->List1->selectedItems().size()
+    out << "  mark all " << markAll << " ms for " << window->MarkedCount()
         << " songs (goal under 200)\n";
     window.reset();
 
@@ -133,7 +133,7 @@ int main(int argc, char *argv[])
     window->Combo1->setCurrentIndex(1);
     window->Combo1_Click();
     window->Check1->setValue(true);
-    const int marked = int(window->List1->selectedItems().size());
+    const int marked = int(window->MarkedCount());
     QDir(dir.path()).mkdir(u"music"_s);
     window->Text2->setText(dir.filePath(u"music"_s) + QDir::separator());
     t.start();

@@ -1,6 +1,7 @@
 #include "check.h"
 #include "fakeprompts.h"
 #include "mainwindow.h"
+#include "playlistmodel.h"
 #include "quietsettings.h"
 #include "stationtable.h"
 #include "uccalendar.h"
@@ -10,7 +11,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,8 +68,10 @@ void tst_MainWindow::cleanup()
 
 void tst_MainWindow::fillList(int count)
 {
+    QList<SongEntry> songs;
     for (int i = 1; i <= count; ++i)
-        window->List1->addItem(u"%1 Artist - Song"_s.arg(i, 4, 10, QLatin1Char('0')));
+        songs.append({i, u"Artist - Song"_s, u"http://127.0.0.1/"_s});
+    window->Playlist->setSongs(songs);
 }
 
 void tst_MainWindow::startUpState()
@@ -115,7 +118,7 @@ void tst_MainWindow::markAllMarksEverySong()
 {
     fillList(25);
     window->Check1->setValue(true);
-    QCOMPARE(window->List1->selectedItems().size(), 25);
+    QCOMPARE(window->MarkedCount(), 25);
     QVERIFY(window->Check1->Value());
     QVERIFY(!window->SuppressEvents());
 }
@@ -124,11 +127,11 @@ void tst_MainWindow::markAllWhileTickedStillMarksEverySong()
 {
     fillList(5);
     window->Check1->setValue(true);
-    window->List1->item(2)->setSelected(false);
+    window->SetMarked(2, false);
     window->Check1->setValue(true);
     // A click on a ticked box unticks it, and still marks everything.
     window->Check1->setValue(false);
-    QCOMPARE(window->List1->selectedItems().size(), 5);
+    QCOMPARE(window->MarkedCount(), 5);
 }
 
 void tst_MainWindow::unmarkingASongClearsMarkAll()
@@ -137,16 +140,17 @@ void tst_MainWindow::unmarkingASongClearsMarkAll()
     window->Check1->setValue(true);
     QVERIFY(window->Check1->Value());
     window->List1->show();
-    const QRect third = window->List1->visualItemRect(window->List1->item(2));
+    const QRect third = window->List1->visualRect(window->Playlist->index(2, 0));
     QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, third.center());
-    QVERIFY(!window->List1->item(2)->isSelected());
+    QVERIFY(!window->IsMarked(2));
     QVERIFY(!window->Check1->Value());
-    QCOMPARE(window->List1->selectedItems().size(), 4);
+    QCOMPARE(window->MarkedCount(), 4);
 
     // Marks cleared by the program count as clicks too.
     window->Check1->setValue(true);
-    window->List1->setCurrentItem(window->List1->item(4), QItemSelectionModel::NoUpdate);
-    window->List1->item(4)->setSelected(false);
+    window->List1->selectionModel()->setCurrentIndex(window->Playlist->index(4, 0),
+                                                     QItemSelectionModel::NoUpdate);
+    window->SetMarked(4, false);
     QVERIFY(!window->Check1->Value());
 }
 
@@ -155,10 +159,10 @@ void tst_MainWindow::markingASongNeverTicksMarkAll()
     fillList(3);
     window->List1->show();
     for (int i = 0; i < 3; ++i) {
-        const QRect r = window->List1->visualItemRect(window->List1->item(i));
+        const QRect r = window->List1->visualRect(window->Playlist->index(i, 0));
         QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, r.center());
     }
-    QCOMPARE(window->List1->selectedItems().size(), 3);
+    QCOMPARE(window->MarkedCount(), 3);
     QVERIFY(!window->Check1->Value());
 }
 
@@ -187,7 +191,8 @@ void tst_MainWindow::progressReadout()
 
     window->G_PercentOfLoad(37); // something shown before
     window->G_PercentOfLoad(qint16(percent));
-    QCOMPARE(window->PercLabel->text(), text);
+    // The read-out follows within a frame.
+    QTRY_COMPARE(window->PercLabel->text(), text);
     QCOMPARE(window->PercLabel2->text(), text);
     QCOMPARE(!window->ImagPr->isHidden(), barShown);
     if (barShown)

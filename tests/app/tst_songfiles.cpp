@@ -1,5 +1,4 @@
 #include "songfiles.h"
-#include "songresponse.h"
 
 #include <QDir>
 #include <QTest>
@@ -16,8 +15,6 @@ private Q_SLOTS:
     void longTitlesAreCappedKeepingExtension_data();
     void longTitlesAreCappedKeepingExtension();
     void folders();
-    void songBody_data();
-    void songBody();
 };
 
 void tst_SongFiles::fileName_data()
@@ -82,53 +79,6 @@ void tst_SongFiles::folders()
     QCOMPARE(StationFolder(u"/music"_s, u"Наше Радио"_s),
              u"/music"_s + sep + u"Наше Радио"_s + sep);
     QCOMPARE(DateFolder(u"/m/S"_s + sep, u"16.06.2014"_s), u"/m/S"_s + sep + u"16.06.2014"_s + sep);
-}
-
-void tst_SongFiles::songBody_data()
-{
-    QTest::addColumn<QByteArray>("response");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("body");
-
-    const QByteArray binary("\x00\xff\r\n\r\n\x98", 7);
-    QTest::newRow("200 with length")
-        << "HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n" + binary << true << binary;
-    QTest::newRow("200 without length")
-        << QByteArray("HTTP/1.1 200 OK\r\nServer: x\r\n\r\nabc") << true << QByteArray("abc");
-    QTest::newRow("204 empty") << QByteArray("HTTP/1.0 204 No Content\r\n\r\n") << true
-                               << QByteArray();
-    QTest::newRow("length header in other case")
-        << QByteArray("HTTP/1.0 200 OK\r\ncontent-length: 3\r\n\r\nabc") << true
-        << QByteArray("abc");
-    QTest::newRow("truncated") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc")
-                               << false << QByteArray();
-    QTest::newRow("longer than announced")
-        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabc") << false << QByteArray();
-    QTest::newRow("404 page") << QByteArray("HTTP/1.0 404 Not Found\r\n\r\n<h1>404</h1>") << false
-                              << QByteArray();
-    QTest::newRow("302 left over")
-        << QByteArray("HTTP/1.0 302 Found\r\nLocation: x\r\n\r\n") << false << QByteArray();
-    QTest::newRow("no header end")
-        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n") << false << QByteArray();
-    QTest::newRow("nothing") << QByteArray() << false << QByteArray();
-    QTest::newRow("unlimited redirect")
-        << QByteArray("error (unlimited redirect)") << false << QByteArray();
-    QTest::newRow("not http") << QByteArray("ICY 200 OK\r\n\r\nabc") << false << QByteArray();
-    QTest::newRow("2000 is no status")
-        << QByteArray("HTTP/1.0 2000 OK\r\n\r\nabc") << false << QByteArray();
-    QTest::newRow("length not a number")
-        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: x\r\n\r\nabc") << false << QByteArray();
-}
-
-void tst_SongFiles::songBody()
-{
-    QFETCH(QByteArray, response);
-    QFETCH(bool, ok);
-    QFETCH(QByteArray, body);
-    const std::optional<QByteArrayView> result = SongBody(response);
-    QCOMPARE(result.has_value(), ok);
-    if (ok)
-        QCOMPARE(result->toByteArray(), body);
 }
 
 QTEST_GUILESS_MAIN(tst_SongFiles)

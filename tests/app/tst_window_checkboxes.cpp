@@ -3,10 +3,11 @@
 #include "formdesign.h"
 #include "mainwindow.h"
 #include "picturebox.h"
+#include "playlistmodel.h"
 #include "quietsettings.h"
 
 #include <QDate>
-#include <QListWidget>
+#include <QListView>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,7 +30,7 @@ private Q_SLOTS:
 private:
     void fillList(int count);
     void click(Check *box);
-    int marked() const { return int(window->List1->selectedItems().size()); }
+    int marked() const { return window->MarkedCount(); }
 
     std::unique_ptr<Main> window;
     QTemporaryDir settingsDir;
@@ -56,8 +57,10 @@ void tst_WindowCheckboxes::cleanup()
 
 void tst_WindowCheckboxes::fillList(int count)
 {
+    QList<SongEntry> songs;
     for (int i = 1; i <= count; ++i)
-        window->List1->addItem(u"%1 Artist - Song"_s.arg(i, 4, 10, QLatin1Char('0')));
+        songs.append({i, u"Artist - Song"_s, u"http://127.0.0.1/"_s});
+    window->Playlist->setSongs(songs);
 }
 
 void tst_WindowCheckboxes::click(Check *box)
@@ -98,9 +101,9 @@ void tst_WindowCheckboxes::clickOnTickedCheck1StillMarksEverySong()
     fillList(3);
     click(window->Check1);
     QVERIFY(window->Check1->Value());
-    // Songs that arrive later are not marked; the box stays ticked.
-    fillList(4);
-    QCOMPARE(marked(), 3);
+    // Songs that arrive later (a new list) are not marked; the box stays ticked.
+    fillList(7);
+    QCOMPARE(marked(), 0);
     QVERIFY(window->Check1->Value());
 
     click(window->Check1);
@@ -114,9 +117,9 @@ void tst_WindowCheckboxes::unmarkingASongByAClickClearsCheck1()
     click(window->Check1);
     QVERIFY(window->Check1->Value());
 
-    const QRect third = window->List1->visualItemRect(window->List1->item(2));
+    const QRect third = window->List1->visualRect(window->Playlist->index(2, 0));
     QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, third.center());
-    QVERIFY(!window->List1->item(2)->isSelected());
+    QVERIFY(!window->IsMarked(2));
     QVERIFY(!window->Check1->Value());
     QCOMPARE(PictureName(window->Check1->ShownPicture()), u"IdleNoValue"_s);
     // Clearing the tick raised Click, yet the window kept the song unmarked.

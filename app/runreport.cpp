@@ -1,0 +1,31 @@
+#include "runreport.h"
+
+using namespace Qt::StringLiterals;
+
+QString FilesWord(int count)
+{
+    const int lastTwo = count % 100;
+    const int last = count % 10;
+    if (lastTwo >= 11 && lastTwo <= 14)
+        return u"файлов"_s;
+    if (last == 1)
+        return u"файл"_s;
+    if (last >= 2 && last <= 4)
+        return u"файла"_s;
+    return u"файлов"_s;
+}
+
+QString RunReport(const RunTally &tally)
+{
+    const auto files = [](int n) { return QString::number(n) + u' ' + FilesWord(n); };
+    if (tally.stopped)
+        return u"Остановлено: скачано "_s + files(tally.stored);
+    if (tally.marked == 0)
+        return u"Ничего не отмечено для скачивания"_s;
+    if (tally.failed == 0)
+        return u"Готово: скачано "_s + files(tally.stored);
+    if (tally.stored == 0)
+        return u"Не скачано "_s + files(tally.failed);
+    return u"Готово: скачано "_s + files(tally.stored) + u", не скачано "_s +
+           QString::number(tally.failed);
+}
