@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "appinfo.h"
 #include "artwork.h"
 #include "check.h"
 #include "datetext.h"
@@ -29,7 +30,7 @@
 
 using namespace Qt::StringLiterals;
 
-const QString Main::AppVersion = u"1.1"_s;
+const QString Main::AppVersion = QStringLiteral(TUNETRAWL_VERSION);
 
 namespace {
 
