@@ -319,7 +319,7 @@ void XpB::leaveEvent(QEvent *)
 
 void XpB::keyPressEvent(QKeyEvent *event)
 {
-    input.keyDown(WindowsKeyCode(event->key()), ShiftMask(event->modifiers()));
+    input.keyDown(WindowsKeyCode(event->key(), KeyOriginOf(*event)), ShiftMask(event->modifiers()));
     if (event->key() != Qt::Key_Space)
         event->ignore();
 }
@@ -332,7 +332,7 @@ void XpB::keyReleaseEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    input.keyUp(WindowsKeyCode(event->key()), ShiftMask(event->modifiers()));
+    input.keyUp(WindowsKeyCode(event->key(), KeyOriginOf(*event)), ShiftMask(event->modifiers()));
     if (event->key() != Qt::Key_Space)
         event->ignore();
 }
