@@ -111,6 +111,16 @@ void XpB::setEnabledCtrl(bool enabled)
 
 void XpB::Refresh()
 {
+    // What a paint stores into the properties is stored here, with the state
+    // change: the host may read or save them before the deferred paint, and a
+    // hidden button never paints at all.
+    const bool enabled = isEnabled();
+    if (buttonStyle == 3 && enabled && xpDefaultColors) {
+        xpColorPressed = DefaultPressedColor;
+        xpColorHover = DefaultHoverColor;
+    }
+    if (enabled && !picture.isNull() && IsBitmap(picture) && !useMaskColor)
+        maskColor = ColorValue(picture.pixelColor(0, 0));
     update();
 }
 
@@ -200,17 +210,10 @@ ButtonSnapshot XpB::TakeSnapshot()
     const QPalette &pal = palette();
     const bool enabled = isEnabled();
 
-    // Paints write these back, so a saved button keeps what it last showed.
-    if (buttonStyle == 3 && enabled && xpDefaultColors) {
-        xpColorPressed = DefaultPressedColor;
-        xpColorHover = DefaultHoverColor;
-    }
+    // Disabled, the top-left colour is left out all the same, but not stored.
     quint32 transparent = maskColor;
-    if (!picture.isNull() && IsBitmap(picture) && !useMaskColor) {
+    if (!picture.isNull() && IsBitmap(picture) && !useMaskColor)
         transparent = ColorValue(picture.pixelColor(0, 0));
-        if (enabled)
-            maskColor = transparent;
-    }
     LayoutContent();
 
     ButtonSnapshot s;

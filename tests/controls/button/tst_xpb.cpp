@@ -353,6 +353,10 @@ void tst_XpB::hoverColourFollowsDefaults()
     auto b = MakeButton(3);
     const QColor green(0, 255, 0);
     b->setXPColor_Hover(ColorValue(green));
+    // A hidden button repaints nothing, yet its host reads the defaults at once.
+    b->Refresh();
+    QCOMPARE(b->XPColor_Hover(), RGBValue(225, 153, 71));
+    b->setXPColor_Hover(ColorValue(green));
     Move(b.get(), QPoint(30, 10));
     QCOMPARE(Shot(b.get()).pixelColor(1, 5), QColor(225, 153, 71));
     QCOMPARE(b->XPColor_Hover(), RGBValue(225, 153, 71));
@@ -464,6 +468,7 @@ void tst_XpB::bitmapMaskColour()
     // 40 x 30, no caption: the 8 x 8 picture sits at (16, 11).
     auto b = MakeButton(1, QSize(40, 30));
     b->setPicture(Bitmap8());
+    QCOMPARE(b->MaskColor(), ColorValue(Magenta));
     QImage shot = Shot(b.get());
     QCOMPARE(b->PictureRect(), (WinRect{16, 11, 24, 19}));
     QCOMPARE(shot.pixelColor(16, 11), Face);
@@ -500,8 +505,8 @@ void tst_XpB::pressedAndDisabledPicture()
     // Disabled from the start: embossed, the top-left colour still background,
     // and MaskColor untouched (only enabled paints store it).
     auto d = MakeButton(1, QSize(40, 30));
-    d->setPicture(Bitmap8());
     d->setEnabledCtrl(false);
+    d->setPicture(Bitmap8());
     shot = Shot(d.get());
     QCOMPARE(shot.pixelColor(16, 11), Face);
     QCOMPARE(shot.pixelColor(17, 11), Shadow);
