@@ -482,6 +482,22 @@ void tst_XpB::bitmapMaskColour()
     QCOMPARE(shot.pixelColor(19, 14), Magenta);
     QCOMPARE(shot.pixelColor(18, 13), Face);
     QCOMPARE(b->MaskColor(), ColorValue(Blue));
+
+    // A stored size beyond the bitmap shows the hidden surface's cleared face
+    // there, not the gradient underneath.
+    PropertyBag bag;
+    bag.WriteProperty(u"Caption"_s, QString());
+    bag.WriteProperty(u"ButtonStyle"_s, 3);
+    bag.WriteProperty(u"PictureWidth"_s, 12);
+    bag.WriteProperty(u"PictureHeight"_s, 10);
+    bag.WriteProperty(u"Picture"_s, Bitmap8());
+    b->ReadProperties(bag);
+    shot = Shot(b.get());
+    QCOMPARE(b->PictureRect(), (WinRect{14, 10, 26, 20}));
+    QCOMPARE(shot.pixelColor(15, 11), Blue);
+    QCOMPARE(shot.pixelColor(23, 12), Face);
+    QCOMPARE(shot.pixelColor(16, 18), Face);
+    QCOMPARE(shot.pixelColor(14, 10), QColor(238, 238, 238)); // masked: the gradient's row 10
 }
 
 void tst_XpB::pressedAndDisabledPicture()
