@@ -3,6 +3,7 @@
 #include "buttongeometry.h"
 #include "buttoninput.h"
 
+#include <QBasicTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -109,6 +110,7 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     void ResizeLayout();
@@ -117,6 +119,7 @@ private:
     ButtonSnapshot TakeSnapshot();
     // The one hit test of every mouse path.
     bool PointerOver(const QPointF &globalPos) const;
+    void WakeTip(const QMouseEvent &event);
 
     ButtonInput input;
 
@@ -141,4 +144,6 @@ private:
     WinRect pictureRect;
     QChar key;
     int shortcutId = 0;
+    QBasicTimer tipTimer;
+    QPoint tipAt;
 };

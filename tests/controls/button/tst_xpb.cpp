@@ -125,6 +125,7 @@ private Q_SLOTS:
     void keyCodesOfOtherLayouts();
     void accessKeyThroughAlt();
     void toolTip();
+    void toolTipInAnInactiveWindow();
 };
 
 void tst_XpB::emptyBagGivesDefaults()
@@ -683,6 +684,31 @@ void tst_XpB::toolTip()
     b->setMyTip(QString());
     ask();
     QVERIFY(!QToolTip::isVisible());
+}
+
+void tst_XpB::toolTipInAnInactiveWindow()
+{
+    QWidget window;
+    window.setGeometry(0, 0, 200, 100);
+    XpB *b = new XpB(&window);
+    b->setGeometry(10, 10, 80, 30);
+    b->ReadProperties(PropertyBag());
+    b->setMyTip(u"Начать загрузку"_s);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWidget other;
+    other.setGeometry(400, 300, 100, 100);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!window.isActiveWindow());
+
+    // The pointer rests over the button of the window in the background.
+    QTest::mouseMove(b, QPoint(40, 15));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), u"Начать загрузку"_s);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
 }
 
 QTEST_MAIN(tst_XpB)
