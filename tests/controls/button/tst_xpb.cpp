@@ -615,17 +615,12 @@ void tst_XpB::keyCodesOfOtherLayouts()
 {
     auto b = MakeButton(1, QSize(100, 30), u"Go"_s);
     QStringList *log = RecordEvents(b.get(), b.get());
-    // Russian layout, no native codes (as from a test or a remote input): the key
-    // code of the Latin key the letter shares.
-    for (const auto &[key, text] : {std::pair{0x0424, u"ф"_s}, std::pair{0x0411, u"б"_s},
-                                    std::pair{int(Qt::Key_Minus), u"-"_s}}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QApplication::sendEvent(b.get(), &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-        QApplication::sendEvent(b.get(), &release);
-    }
-    QCOMPARE(*log, (QStringList{u"KeyDown 65 0"_s, u"KeyUp 65 0"_s, u"KeyDown 188 0"_s,
-                                u"KeyUp 188 0"_s, u"KeyDown 189 0"_s, u"KeyUp 189 0"_s}));
+    // The A key in a Russian layout, with no native codes (as from a test).
+    QKeyEvent press(QEvent::KeyPress, 0x0424, Qt::NoModifier, u"ф"_s);
+    QApplication::sendEvent(b.get(), &press);
+    QKeyEvent release(QEvent::KeyRelease, 0x0424, Qt::NoModifier, u"ф"_s);
+    QApplication::sendEvent(b.get(), &release);
+    QCOMPARE(*log, (QStringList{u"KeyDown 65 0"_s, u"KeyUp 65 0"_s}));
 }
 
 void tst_XpB::accessKeyThroughAlt()
