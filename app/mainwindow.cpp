@@ -26,6 +26,8 @@
 #include <QListView>
 #include <QScreen>
 #include <QSettings>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -48,6 +50,30 @@ void SetBase(QWidget *w, const QColor &color)
     QPalette palette = w->palette();
     palette.setColor(QPalette::Base, color);
     w->setPalette(palette);
+}
+
+// Fusion paints a drop-down list as a gradient button; the station list is
+// flat, in the date box's grey and frame, with the style's own arrow.
+void PaintFlatComboBox(QComboBox *combo)
+{
+    QStylePainter painter(combo);
+    QStyleOptionFrame frame;
+    frame.initFrom(combo);
+    frame.lineWidth = combo->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, combo);
+    painter.drawPrimitive(QStyle::PE_PanelLineEdit, frame);
+
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = false;
+    option.currentText = combo->currentText();
+    option.currentIcon = combo->itemIcon(combo->currentIndex());
+    option.iconSize = combo->iconSize();
+    QStyleOption arrow = option;
+    arrow.rect = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                QStyle::SC_ComboBoxArrow, combo);
+    painter.drawPrimitive(QStyle::PE_IndicatorArrowDown, arrow);
+    painter.setPen(combo->palette().color(QPalette::Text));
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 QLabel *TransparentLabel(QWidget *parent, const QString &name, const QString &text)
@@ -109,6 +135,7 @@ void Main::createControls()
     Combo1 = new QComboBox(this);
     place(Combo1, u"Combo1"_s);
     SetBase(Combo1, Grey(238));
+    Combo1->installEventFilter(this);
 
     Command1 = new XpB(this);
     place(Command1, u"Command1"_s);
@@ -226,6 +253,10 @@ bool Main::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Text1 && event->type() == QEvent::MouseButtonRelease && Text1->isEnabled())
         Text1_Click();
+    if (watched == Combo1 && event->type() == QEvent::Paint) {
+        PaintFlatComboBox(Combo1);
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

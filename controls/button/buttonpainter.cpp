@@ -175,13 +175,16 @@ void DrawPicture(QPainter &p, const ButtonSnapshot &s)
     const QPoint at(r.left, r.top);
     if (!s.enabled) {
         // A bitmap's transparent colour is background here too, not part of the shape.
-        const QImage shape = IsBitmap(s.picture)
-                                 ? MaskedBitmap(s.picture, s.maskColor, s.picture.size())
-                                 : s.picture;
+        const QImage shape = IsBitmap(s.picture) ? MaskedBitmap(s.picture, s.maskColor,
+                                                                s.picture.size(), s.colors.face)
+                                                 : s.picture;
         p.drawImage(at, EmbossedPicture(shape, s.colors.highlight, s.colors.shadow));
     } else if (IsBitmap(s.picture)) {
+        // Through a hidden surface cleared to button face: where the stored size
+        // exceeds the bitmap, that face shows.
         if (r.width() > 0 && r.height() > 0)
-            p.drawImage(at, MaskedBitmap(s.picture, s.maskColor, QSize(r.width(), r.height())));
+            p.drawImage(at, MaskedBitmap(s.picture, s.maskColor, QSize(r.width(), r.height()),
+                                         s.colors.face));
     } else {
         p.drawImage(r.toRect(), s.picture, QRect(QPoint(0, 0), s.pictureSize));
     }

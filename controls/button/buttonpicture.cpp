@@ -4,22 +4,21 @@
 
 #include <QBuffer>
 
-#include <algorithm>
 #include <utility>
 
-QImage MaskedBitmap(const QImage &bitmap, quint32 maskColor, QSize size)
+QImage MaskedBitmap(const QImage &bitmap, quint32 maskColor, QSize size, const QColor &surface)
 {
     QImage out = bitmap.convertToFormat(QImage::Format_ARGB32).copy(QRect(QPoint(0, 0), size));
-    if (maskColor & SystemColorFlag)
-        return out;
+    const bool masked = !(maskColor & SystemColorFlag);
     const QRgb mask =
         qRgb(int(maskColor & 0xFF), int((maskColor >> 8) & 0xFF), int((maskColor >> 16) & 0xFF));
-    const int w = std::min(out.width(), bitmap.width());
-    const int h = std::min(out.height(), bitmap.height());
-    for (int y = 0; y < h; ++y) {
+    const QRgb cleared = surface.rgb();
+    for (int y = 0; y < out.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            if ((line[x] & 0xFFFFFF) == (mask & 0xFFFFFF))
+        for (int x = 0; x < out.width(); ++x) {
+            if (x >= bitmap.width() || y >= bitmap.height())
+                line[x] = cleared;
+            if (masked && (line[x] & 0xFFFFFF) == (mask & 0xFFFFFF))
                 line[x] = 0;
         }
     }

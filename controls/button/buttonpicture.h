@@ -13,10 +13,10 @@ inline bool IsBitmap(const QImage &picture)
     return !picture.hasAlphaChannel();
 }
 
-// The first `size` pixels of a bitmap with every pixel of maskColor (0x00BBGGRR)
-// made transparent; a system colour value matches no pixel. Parts of `size`
-// beyond the bitmap are transparent.
-QImage MaskedBitmap(const QImage &bitmap, quint32 maskColor, QSize size);
+// `size` pixels of a surface cleared to `surface` with the bitmap drawn at its
+// top left, every pixel of maskColor (0x00BBGGRR) made transparent; a system
+// colour value matches no pixel.
+QImage MaskedBitmap(const QImage &bitmap, quint32 maskColor, QSize size, const QColor &surface);
 
 // The disabled look: every inked pixel (opaque and not white) in `light` one
 // pixel right and down, then in `shadow` in place. One pixel wider and taller.

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcutEvent>
+#include <QStyle>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +33,10 @@ XpB::XpB(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The tip shows whether the window is active or not. Qt asks this of the
+    // button's window, so this only serves a button that is a window itself;
+    // inside another window WakeTip does the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     connect(&input, &ButtonInput::Click, this, &XpB::Click);
     connect(&input, &ButtonInput::KeyDown, this, &XpB::KeyDown);
@@ -111,6 +116,16 @@ void XpB::setEnabledCtrl(bool enabled)
 
 void XpB::Refresh()
 {
+    // What a paint stores into the properties is stored here, with the state
+    // change: the host may read or save them before the deferred paint, and a
+    // hidden button never paints at all.
+    const bool enabled = isEnabled();
+    if (buttonStyle == 3 && enabled && xpDefaultColors) {
+        xpColorPressed = DefaultPressedColor;
+        xpColorHover = DefaultHoverColor;
+    }
+    if (enabled && !picture.isNull() && IsBitmap(picture) && !useMaskColor)
+        maskColor = ColorValue(picture.pixelColor(0, 0));
     update();
 }
 
@@ -200,17 +215,10 @@ ButtonSnapshot XpB::TakeSnapshot()
     const QPalette &pal = palette();
     const bool enabled = isEnabled();
 
-    // Paints write these back, so a saved button keeps what it last showed.
-    if (buttonStyle == 3 && enabled && xpDefaultColors) {
-        xpColorPressed = DefaultPressedColor;
-        xpColorHover = DefaultHoverColor;
-    }
+    // Disabled, the top-left colour is left out all the same, but not stored.
     quint32 transparent = maskColor;
-    if (!picture.isNull() && IsBitmap(picture) && !useMaskColor) {
+    if (!picture.isNull() && IsBitmap(picture) && !useMaskColor)
         transparent = ColorValue(picture.pixelColor(0, 0));
-        if (enabled)
-            maskColor = transparent;
-    }
     LayoutContent();
 
     ButtonSnapshot s;
@@ -291,15 +299,40 @@ void XpB::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+void XpB::WakeTip(const QMouseEvent &event)
+{
+    tipTimer.stop();
+    if (myTip.isEmpty() || event.buttons() != Qt::NoButton)
+        return;
+    tipAt = event.position().toPoint();
+    tipTimer.start(style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, this), this);
+}
+
+void XpB::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != tipTimer.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    tipTimer.stop();
+    // Qt wakes the tip itself in an active window.
+    if (window()->testAttribute(Qt::WA_AlwaysShowToolTips) || isActiveWindow())
+        return;
+    QHelpEvent help(QEvent::ToolTip, tipAt, mapToGlobal(tipAt));
+    QCoreApplication::sendEvent(this, &help);
+}
+
 void XpB::mouseMoveEvent(QMouseEvent *event)
 {
     const QPointF at = event->position();
     input.mouseMove(ButtonMask(event->buttons()), ShiftMask(event->modifiers()), float(at.x()),
                     float(at.y()), PointerOver(event->globalPosition()));
+    WakeTip(*event);
 }
 
 void XpB::mousePressEvent(QMouseEvent *event)
 {
+    tipTimer.stop();
     const QPointF at = event->position();
     input.mouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()), float(at.x()),
                     float(at.y()), PointerOver(event->globalPosition()));
@@ -314,12 +347,13 @@ void XpB::mouseReleaseEvent(QMouseEvent *event)
 
 void XpB::leaveEvent(QEvent *)
 {
+    tipTimer.stop();
     input.pointerLeft(ShiftMask(QGuiApplication::keyboardModifiers()));
 }
 
 void XpB::keyPressEvent(QKeyEvent *event)
 {
-    input.keyDown(WindowsKeyCode(event->key()), ShiftMask(event->modifiers()));
+    input.keyDown(WindowsKeyCode(event->key(), KeyOriginOf(*event)), ShiftMask(event->modifiers()));
     if (event->key() != Qt::Key_Space)
         event->ignore();
 }
@@ -332,7 +366,7 @@ void XpB::keyReleaseEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    input.keyUp(WindowsKeyCode(event->key()), ShiftMask(event->modifiers()));
+    input.keyUp(WindowsKeyCode(event->key(), KeyOriginOf(*event)), ShiftMask(event->modifiers()));
     if (event->key() != Qt::Key_Space)
         event->ignore();
 }

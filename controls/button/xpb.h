@@ -3,6 +3,7 @@
 #include "buttongeometry.h"
 #include "buttoninput.h"
 
+#include <QBasicTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -49,7 +50,7 @@ public:
     bool ShowFocusRect() const { return showFocusRect; }
     void setShowFocusRect(bool show);
     // The two XP colours show from the next paint on; while XPDefaultColors is
-    // on, every enabled paint of style 3 puts the default colours back.
+    // on, every Refresh of an enabled style 3 button puts the defaults back.
     quint32 XPColor_Pressed() const { return xpColorPressed; }
     void setXPColor_Pressed(quint32 color) { xpColorPressed = color; }
     quint32 XPColor_Hover() const { return xpColorHover; }
@@ -57,7 +58,7 @@ public:
     bool XPDefaultColors() const { return xpDefaultColors; }
     void setXPDefaultColors(bool on) { xpDefaultColors = on; }
     // The transparent colour of a bitmap picture. While UseMaskColor is off,
-    // each paint takes the bitmap's top-left pixel and stores it here.
+    // each Refresh of an enabled button stores the bitmap's top-left pixel here.
     quint32 MaskColor() const { return maskColor; }
     void setMaskColor(quint32 color);
     bool UseMaskColor() const { return useMaskColor; }
@@ -71,7 +72,7 @@ public:
     // The native window that carries the button (0 before one exists).
     WId mhwnd() const { return effectiveWinId(); }
 
-    // Full repaint.
+    // Full repaint; the colours a paint stores are stored at once.
     void Refresh();
 
     void ReadProperties(const PropertyBag &bag);
@@ -109,6 +110,7 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     void ResizeLayout();
@@ -117,6 +119,7 @@ private:
     ButtonSnapshot TakeSnapshot();
     // The one hit test of every mouse path.
     bool PointerOver(const QPointF &globalPos) const;
+    void WakeTip(const QMouseEvent &event);
 
     ButtonInput input;
 
@@ -141,4 +144,6 @@ private:
     WinRect pictureRect;
     QChar key;
     int shortcutId = 0;
+    QBasicTimer tipTimer;
+    QPoint tipAt;
 };

@@ -187,9 +187,8 @@ qint32 EventHooks::Deliver(QObject *window, QEvent *event)
 {
     if (!window)
         return 0;
-    const qsizetype i = IndexOf(window);
-    HookBlock *block = i >= 0 ? hookedWindows->at(i).block.data() : nullptr;
-    if (block && block->Installed())
-        return block->Procedure(event);
+    // Through every owner's hook, the latest first, as the toolkit does.
+    if (HookBlock *top = HookBlock::Topmost(window))
+        return top->Procedure(event);
     return window->event(event) ? 1 : 0;
 }

@@ -50,13 +50,13 @@ public:
     void sc_UnwatchMessage(QObject *window, int message, int flags);
     void sc_UnSubclass(QObject *window);
     void sc_UnSubclassAll();
-    // The widget's own handling of event, bypassing the callbacks; 0 when the
-    // widget is not hooked.
+    // The previous handling of event (another owner's earlier hook, else the
+    // widget's own), bypassing this owner's callbacks; 0 when not hooked.
     qint32 sc_CallPrevious(QObject *window, QEvent *event);
     qint32 sc_UserValue(QObject *window);
     void sc_SetUserValue(QObject *window, qint32 value);
 
-    // Delivers event as the toolkit would, through the hook when there is one,
+    // Delivers event as the toolkit would, through the hooks when there are any,
     // and gives the delivery's result.
     qint32 Deliver(QObject *window, QEvent *event);
 

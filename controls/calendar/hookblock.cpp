@@ -2,11 +2,35 @@
 
 #include <QEvent>
 
+namespace {
+
+// Orders the hooks on one object as they were put in place.
+quint64 hooksMade = 0;
+
+} // namespace
+
 HookBlock::HookBlock(QObject *window, qint32 userValue, Callback callback)
-    : QObject(window), window(window), callback(std::move(callback)), userValue(userValue)
+    : QObject(window), window(window), order(++hooksMade), callback(std::move(callback)),
+      userValue(userValue)
 {
+    previous = Topmost(window);
+    // The filter installed last runs first: this hook now sees events before
+    // the earlier ones, and hands them down the chain.
     window->installEventFilter(this);
     installed = true;
+}
+
+HookBlock *HookBlock::Topmost(QObject *window)
+{
+    HookBlock *top = nullptr;
+    if (!window)
+        return top;
+    for (QObject *child : window->children()) {
+        auto *block = qobject_cast<HookBlock *>(child);
+        if (block && block->installed && (!top || block->order > top->order))
+            top = block;
+    }
+    return top;
 }
 
 bool HookBlock::eventFilter(QObject *watched, QEvent *event)
@@ -51,11 +75,14 @@ qint32 HookBlock::CallPrevious(QEvent *event)
         return 0;
     const QPointer<HookBlock> alive(this);
     ++busy;
-    // QObject::event is public: the object's own handler, widgets' included.
-    const bool accepted = window->event(event);
+    qint32 result = 0;
+    if (previous)
+        result = previous->Procedure(event);
+    else // QObject::event is public: the object's own handler, widgets' included.
+        result = window->event(event) ? 1 : 0;
     if (alive)
         --busy;
-    return accepted ? 1 : 0;
+    return result;
 }
 
 void HookBlock::Shutdown()
@@ -72,7 +99,14 @@ void HookBlock::Remove()
     if (!installed)
         return;
     installed = false;
-    if (window)
+    if (window) {
         window->removeEventFilter(this);
+        // A later hook that passed events to this one passes them further down.
+        for (QObject *child : window->children()) {
+            auto *later = qobject_cast<HookBlock *>(child);
+            if (later && later->previous == this)
+                later->previous = previous;
+        }
+    }
     deleteLater();
 }

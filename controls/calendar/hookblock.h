@@ -10,10 +10,11 @@
 class QEvent;
 
 // The hook on one object (as a rule a widget): an event filter that hands
-// chosen events to a callback before and/or after the object's own event(),
-// which it calls itself as the previous handler. Lives as a child of the
-// object. Event filters installed on the object before the hook do not see
-// the events the hook takes.
+// chosen events to a callback before and/or after the previous handler. That
+// is the hook another owner put on the object earlier, if one is still in
+// place, or else the object's own event(). Lives as a child of the object.
+// Other event filters installed on the object before the hook do not see the
+// events the hook takes.
 class HookBlock : public QObject
 {
     Q_OBJECT
@@ -34,9 +35,13 @@ public:
     int BusyCount() const { return busy; }
     bool Installed() const { return installed; }
 
+    // The latest hook still in place on window, the first to see its events.
+    static HookBlock *Topmost(QObject *window);
+
     // The whole hooked delivery of one event; its result.
     qint32 Procedure(QEvent *event);
-    // The widget's own handling, counted as busy while it runs.
+    // The previous handler (an earlier hook or the widget's own handling),
+    // counted as busy while it runs.
     qint32 CallPrevious(QEvent *event);
 
     // No more callbacks; the hook leaves once no call into the widget's own
@@ -50,6 +55,9 @@ private:
     void Remove();
 
     QPointer<QObject> window;
+    // The hook this one passes events on to; none: the widget itself.
+    QPointer<HookBlock> previous;
+    quint64 order;
     Callback callback;
     MessageTable before;
     MessageTable after;

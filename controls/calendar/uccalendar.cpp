@@ -417,9 +417,13 @@ void ucCalendar::mouseReleaseEvent(QMouseEvent *event)
     }
 }
 
-void ucCalendar::focusInEvent(QFocusEvent *)
+void ucCalendar::focusInEvent(QFocusEvent *event)
 {
     hasFocus = true;
+    // Qt hands the focus over before the press that caused it: the click's own
+    // repaint shows the mark, on the day clicked.
+    if (event->reason() == Qt::MouseFocusReason)
+        mouseFocus = true;
     if (!mouseFocus)
         PaintCalendar();
 }

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void folderChooser_data();
     void folderChooser();
     void dateBoxOpensCalendar();
+    void stationListIsFlatGrey();
 
 private:
     void fillList(int count);
@@ -240,6 +241,21 @@ void tst_MainWindow::dateBoxOpensCalendar()
     QVERIFY(window->Cal->isHidden());
     QTest::mouseClick(window->Text1, Qt::LeftButton);
     QVERIFY(window->Cal->isVisible());
+}
+
+void tst_MainWindow::stationListIsFlatGrey()
+{
+    // Flat like the date box beside it, top to bottom; the arrow is still there.
+    const QImage shot = window->Combo1->grab().toImage();
+    const int w = shot.width();
+    const int h = shot.height();
+    for (const int y : {3, h / 2, h - 4})
+        QCOMPARE(shot.pixelColor(10, y), QColor(238, 238, 238));
+    int dark = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = w - 20; x < w; ++x)
+            dark += qGray(shot.pixel(x, y)) < 128;
+    QVERIFY(dark > 3);
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void accessKey();
     void shiftColorClampsEachChannel();
     void eventCodes();
+    void keyCodes_data();
+    void keyCodes();
 };
 
 void tst_ButtonLayout::layout_data()
@@ -159,12 +161,46 @@ void tst_ButtonLayout::eventCodes()
     QCOMPARE(ShiftMask(Qt::ControlModifier | Qt::KeypadModifier), 2);
     QCOMPARE(ButtonMask(Qt::LeftButton | Qt::MiddleButton), 5);
     QCOMPARE(ButtonMask(Qt::RightButton | Qt::BackButton), 2);
-    QCOMPARE(WindowsKeyCode(Qt::Key_Space), 32);
-    QCOMPARE(WindowsKeyCode(Qt::Key_V), 86);
-    QCOMPARE(WindowsKeyCode(Qt::Key_Return), 13);
-    QCOMPARE(WindowsKeyCode(Qt::Key_Left), 37);
-    QCOMPARE(WindowsKeyCode(Qt::Key_F5), 116);
-    QCOMPARE(WindowsKeyCode(Qt::Key_Eacute), 0);
+}
+
+void tst_ButtonLayout::keyCodes_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("keypad");
+    QTest::addColumn<uint>("scanCode"); // XKB: evdev + 8
+    QTest::addColumn<uint>("virtualKey");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("Space") << int(Qt::Key_Space) << false << 65u << 0u << 32;
+    QTest::newRow("V") << int(Qt::Key_V) << false << 0u << 0u << 86;
+    QTest::newRow("Return") << int(Qt::Key_Return) << false << 0u << 0u << 13;
+    QTest::newRow("Left") << int(Qt::Key_Left) << false << 0u << 0u << 37;
+    QTest::newRow("F5") << int(Qt::Key_F5) << false << 0u << 0u << 116;
+    QTest::newRow("E acute, no key known") << int(Qt::Key_Eacute) << false << 0u << 0u << 0;
+    QTest::newRow("Cyrillic ef on the A key") << 0x0424 << false << 38u << 0u << 65;
+    QTest::newRow("Cyrillic ef, no scan code") << 0x0424 << false << 0u << 0u << 65;
+    QTest::newRow("Cyrillic yu") << 0x042E << false << 0u << 0u << 190;
+    QTest::newRow("minus") << int(Qt::Key_Minus) << false << 20u << 0u << 189;
+    QTest::newRow("underscore: Shift and minus")
+        << int(Qt::Key_Underscore) << false << 0u << 0u << 189;
+    QTest::newRow("Russian full stop on the slash key")
+        << int(Qt::Key_Period) << false << 61u << 0u << 191;
+    QTest::newRow("numero sign on the 3 key") << 0x2116 << false << 12u << 0u << 51;
+    QTest::newRow("key left of Z") << int(Qt::Key_Less) << false << 94u << 0u << 226;
+    QTest::newRow("AZERTY A on the Q key") << int(Qt::Key_A) << false << 24u << 0u << 65;
+    QTest::newRow("keypad minus") << int(Qt::Key_Minus) << true << 82u << 0u << 109;
+    QTest::newRow("keypad Home") << int(Qt::Key_Home) << true << 79u << 0u << 36;
+    QTest::newRow("Windows virtual key") << 0x0424 << false << 0u << 65u << 65;
+}
+
+void tst_ButtonLayout::keyCodes()
+{
+    QFETCH(int, key);
+    QFETCH(bool, keypad);
+    QFETCH(uint, scanCode);
+    QFETCH(uint, virtualKey);
+    QFETCH(int, code);
+    QCOMPARE(WindowsKeyCode(key, KeyOrigin{keypad, scanCode, virtualKey}), code);
 }
 
 QTEST_APPLESS_MAIN(tst_ButtonLayout)

@@ -122,8 +122,10 @@ private Q_SLOTS:
     void pressAndReleaseInside();
     void pointerLeavingTheButton();
     void spaceClicks();
+    void keyCodesOfOtherLayouts();
     void accessKeyThroughAlt();
     void toolTip();
+    void toolTipInAnInactiveWindow();
 };
 
 void tst_XpB::emptyBagGivesDefaults()
@@ -352,6 +354,10 @@ void tst_XpB::hoverColourFollowsDefaults()
     auto b = MakeButton(3);
     const QColor green(0, 255, 0);
     b->setXPColor_Hover(ColorValue(green));
+    // A hidden button repaints nothing, yet its host reads the defaults at once.
+    b->Refresh();
+    QCOMPARE(b->XPColor_Hover(), RGBValue(225, 153, 71));
+    b->setXPColor_Hover(ColorValue(green));
     Move(b.get(), QPoint(30, 10));
     QCOMPARE(Shot(b.get()).pixelColor(1, 5), QColor(225, 153, 71));
     QCOMPARE(b->XPColor_Hover(), RGBValue(225, 153, 71));
@@ -463,6 +469,7 @@ void tst_XpB::bitmapMaskColour()
     // 40 x 30, no caption: the 8 x 8 picture sits at (16, 11).
     auto b = MakeButton(1, QSize(40, 30));
     b->setPicture(Bitmap8());
+    QCOMPARE(b->MaskColor(), ColorValue(Magenta));
     QImage shot = Shot(b.get());
     QCOMPARE(b->PictureRect(), (WinRect{16, 11, 24, 19}));
     QCOMPARE(shot.pixelColor(16, 11), Face);
@@ -476,6 +483,22 @@ void tst_XpB::bitmapMaskColour()
     QCOMPARE(shot.pixelColor(19, 14), Magenta);
     QCOMPARE(shot.pixelColor(18, 13), Face);
     QCOMPARE(b->MaskColor(), ColorValue(Blue));
+
+    // A stored size beyond the bitmap shows the hidden surface's cleared face
+    // there, not the gradient underneath.
+    PropertyBag bag;
+    bag.WriteProperty(u"Caption"_s, QString());
+    bag.WriteProperty(u"ButtonStyle"_s, 3);
+    bag.WriteProperty(u"PictureWidth"_s, 12);
+    bag.WriteProperty(u"PictureHeight"_s, 10);
+    bag.WriteProperty(u"Picture"_s, Bitmap8());
+    b->ReadProperties(bag);
+    shot = Shot(b.get());
+    QCOMPARE(b->PictureRect(), (WinRect{14, 10, 26, 20}));
+    QCOMPARE(shot.pixelColor(15, 11), Blue);
+    QCOMPARE(shot.pixelColor(23, 12), Face);
+    QCOMPARE(shot.pixelColor(16, 18), Face);
+    QCOMPARE(shot.pixelColor(14, 10), QColor(238, 238, 238)); // masked: the gradient's row 10
 }
 
 void tst_XpB::pressedAndDisabledPicture()
@@ -499,8 +522,8 @@ void tst_XpB::pressedAndDisabledPicture()
     // Disabled from the start: embossed, the top-left colour still background,
     // and MaskColor untouched (only enabled paints store it).
     auto d = MakeButton(1, QSize(40, 30));
-    d->setPicture(Bitmap8());
     d->setEnabledCtrl(false);
+    d->setPicture(Bitmap8());
     shot = Shot(d.get());
     QCOMPARE(shot.pixelColor(16, 11), Face);
     QCOMPARE(shot.pixelColor(17, 11), Shadow);
@@ -588,6 +611,18 @@ void tst_XpB::spaceClicks()
     QCOMPARE(b->PressState(), 0);
 }
 
+void tst_XpB::keyCodesOfOtherLayouts()
+{
+    auto b = MakeButton(1, QSize(100, 30), u"Go"_s);
+    QStringList *log = RecordEvents(b.get(), b.get());
+    // The A key in a Russian layout, with no native codes (as from a test).
+    QKeyEvent press(QEvent::KeyPress, 0x0424, Qt::NoModifier, u"ф"_s);
+    QApplication::sendEvent(b.get(), &press);
+    QKeyEvent release(QEvent::KeyRelease, 0x0424, Qt::NoModifier, u"ф"_s);
+    QApplication::sendEvent(b.get(), &release);
+    QCOMPARE(*log, (QStringList{u"KeyDown 65 0"_s, u"KeyUp 65 0"_s}));
+}
+
 void tst_XpB::accessKeyThroughAlt()
 {
     QWidget window;
@@ -644,6 +679,31 @@ void tst_XpB::toolTip()
     b->setMyTip(QString());
     ask();
     QVERIFY(!QToolTip::isVisible());
+}
+
+void tst_XpB::toolTipInAnInactiveWindow()
+{
+    QWidget window;
+    window.setGeometry(0, 0, 200, 100);
+    XpB *b = new XpB(&window);
+    b->setGeometry(10, 10, 80, 30);
+    b->ReadProperties(PropertyBag());
+    b->setMyTip(u"Начать загрузку"_s);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWidget other;
+    other.setGeometry(400, 300, 100, 100);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!window.isActiveWindow());
+
+    // The pointer rests over the button of the window in the background.
+    QTest::mouseMove(b, QPoint(40, 15));
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), u"Начать загрузку"_s);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
 }
 
 QTEST_MAIN(tst_XpB)

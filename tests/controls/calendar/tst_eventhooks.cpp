@@ -63,6 +63,7 @@ private Q_SLOTS:
     void unsubclassAllStopsEverything();
     void goneWidgetsAreSkipped();
     void userValueAndCallPrevious();
+    void twoOwnersChainTheirHooks();
     void defaultReporterLogsAndShowsABox();
 
 private:
@@ -410,6 +411,45 @@ void tst_EventHooks::userValueAndCallPrevious()
     Probe other;
     QCOMPARE(hooks->sc_CallPrevious(&other, &ping), 0);
     QCOMPARE(errors.size(), 1);
+}
+
+void tst_EventHooks::twoOwnersChainTheirHooks()
+{
+    Probe probe;
+    probe.log = &log;
+    EventHooks later(u"ucCalendar"_s);
+    later.setReporter([this](const EventHooks::Error &error) { errors.append(error); });
+    const auto tagged = [this](const QString &owner) -> EventHooks::Callback {
+        return [this, owner](bool before, bool &, qint32 &, QObject *, QEvent *, qint32 &) {
+            log.append(owner + (before ? u" before"_s : u" after"_s));
+        };
+    };
+    QVERIFY(hooks->sc_Subclass(&probe, 0, tagged(u"first"_s)));
+    QVERIFY(later.sc_Subclass(&probe, 0, tagged(u"second"_s)));
+    for (EventHooks *owner : {hooks.get(), &later})
+        owner->sc_WatchMessage(&probe, Ping, EventHooks::HOOK_BEFORE | EventHooks::HOOK_AFTER);
+    QEvent ping(Ping);
+    QCoreApplication::sendEvent(&probe, &ping);
+    QCOMPARE(log, (QStringList{u"second before"_s, u"first before"_s, u"widget ping"_s,
+                               u"first after"_s, u"second after"_s}));
+
+    // The later owner's previous handling is the earlier owner's hook.
+    log.clear();
+    later.sc_CallPrevious(&probe, &ping);
+    QCOMPARE(log, (QStringList{u"first before"_s, u"widget ping"_s, u"first after"_s}));
+
+    // Either may leave first; the other keeps its callbacks.
+    log.clear();
+    hooks->sc_UnSubclass(&probe);
+    QCoreApplication::sendEvent(&probe, &ping);
+    QCOMPARE(log, (QStringList{u"second before"_s, u"widget ping"_s, u"second after"_s}));
+    QVERIFY(hooks->sc_Subclass(&probe, 0, tagged(u"third"_s)));
+    hooks->sc_WatchMessage(&probe, Ping, EventHooks::HOOK_AFTER);
+    later.sc_UnSubclass(&probe);
+    log.clear();
+    QCoreApplication::sendEvent(&probe, &ping);
+    QCOMPARE(log, (QStringList{u"widget ping"_s, u"third after"_s}));
+    QVERIFY(errors.isEmpty());
 }
 
 void tst_EventHooks::defaultReporterLogsAndShowsABox()

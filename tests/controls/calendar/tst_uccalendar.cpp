@@ -41,6 +41,7 @@ private Q_SLOTS:
     void flagsResizeTheControl();
     void borderStyleResizesBeforeSnapping();
     void focusShowsTheMark();
+    void focusByMouseWaitsForTheClick();
     void settingTheDateRaisesNothing();
     void paletteChangeRepaintsThroughTheHooks();
     void showsThePictureItPainted();
@@ -441,6 +442,22 @@ void tst_ucCalendar::focusShowsTheMark()
     cal->setFocusStyle(2);
     QCoreApplication::sendEvent(cal, &in);
     QCOMPARE(cal->Picture().pixelColor(94, 133), ResolveColor(SysColor::Highlight, cal->palette()));
+}
+
+void tst_ucCalendar::focusByMouseWaitsForTheClick()
+{
+    cal->clearFocus();
+    QVERIFY(QApplication::focusWidget() != cal);
+    const QImage unfocused = cal->Picture();
+    // Qt hands the focus over before the press arrives: the old day must not
+    // flash its mark in between.
+    QTest::mousePress(cal, Qt::LeftButton, {}, CellCentre(33));
+    QCOMPARE(QApplication::focusWidget(), cal);
+    QCOMPARE(cal->Picture(), unfocused);
+    QTest::mouseRelease(cal, Qt::LeftButton, {}, CellCentre(33));
+    QCOMPARE(events, (QStringList{u"Change"_s, u"Click"_s}));
+    QCOMPARE(cal->ActiveDate(), u"21.06.2014"_s);
+    QVERIFY(cal->Picture() != unfocused);
 }
 
 void tst_ucCalendar::settingTheDateRaisesNothing()
