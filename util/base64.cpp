@@ -33,19 +33,19 @@ void DecodeQuad(const quint8 (&q)[4], char (&out)[3])
     out[2] = char(((q[2] & 3) << 6) | q[3]);
 }
 
-} // namespace
-
-QByteArray Base64Decode(QStringView text)
+// One pass for characters and bytes alike: both are looked up by their code.
+template<typename Unit, typename Code>
+QByteArray Decode(qsizetype size, const Unit *units, Code code)
 {
     QByteArray out;
-    out.reserve(text.size() / 4 * 3);
+    out.reserve(size / 4 * 3);
     quint8 group[4];
     int filled = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= DecodeTable.size() || DecodeTable[u] == Outside)
+    for (const Unit *u = units, *end = units + size; u != end; ++u) {
+        const unsigned c = code(*u);
+        if (c >= DecodeTable.size() || DecodeTable[c] == Outside)
             continue;
-        group[filled++] = DecodeTable[u];
+        group[filled++] = DecodeTable[c];
         if (filled < 4)
             continue;
         char bytes[3];
@@ -58,4 +58,16 @@ QByteArray Base64Decode(QStringView text)
         filled = 0;
     }
     return out;
+}
+
+} // namespace
+
+QByteArray Base64Decode(QStringView text)
+{
+    return Decode(text.size(), text.data(), [](QChar c) { return unsigned(c.unicode()); });
+}
+
+QByteArray Base64Decode(QByteArrayView bytes)
+{
+    return Decode(bytes.size(), bytes.data(), [](char c) { return unsigned(uchar(c)); });
 }
