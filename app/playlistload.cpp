@@ -19,8 +19,8 @@ void Main::LoadPlaylist()
 
     QString url =
         u"http://"_s + ChartHost() + u'/' + stationSlug + u"/history/"_s + Text1->text() + u'/';
-    PageText = G->RetUrl(url, 1, true);
-    songs = ParsePlaylist(PageText);
+    const QByteArray page = G->RetBytes(url);
+    songs = ParsePlaylist(page);
 
     st->setText(u"Найдено "_s + QString::number(songs.size()) + u" файлов"_s);
     QStringList items;
