@@ -6,7 +6,6 @@
 
 #include <QStringDecoder>
 
-#include <cstring>
 #include <string_view>
 
 using namespace Qt::StringLiterals;
@@ -25,25 +24,11 @@ constexpr std::string_view SongAttribute = "data-song-name=\""sv;
 // bytes decode to more units than a field keeps, whatever their last sequence.
 constexpr size_t MaxFieldBytes = 4 * MaxFieldLength + 16;
 
-size_t Find(std::string_view text, std::string_view needle, size_t from = 0)
-{
-    if (from > text.size())
-        return npos;
-#ifdef __GLIBC__
-    // glibc's memmem is several times faster than a memchr-and-compare loop on
-    // HTML, where the marker's first letter is common.
-    const void *hit = memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
-    return hit ? size_t(static_cast<const char *>(hit) - text.data()) : npos;
-#else
-    return text.find(needle, from);
-#endif
-}
-
 // The bytes between the attribute's opening quote and the next quote of the block;
 // empty when the attribute or its closing quote is missing.
 std::string_view Attribute(std::string_view block, std::string_view attribute)
 {
-    const size_t start = Find(block, attribute);
+    const size_t start = block.find(attribute);
     if (start == npos)
         return {};
     const std::string_view value = block.substr(start + attribute.size());
@@ -51,33 +36,45 @@ std::string_view Attribute(std::string_view block, std::string_view attribute)
     return end == npos ? std::string_view() : value.substr(0, end);
 }
 
-// Decodes one field as the whole page would have been decoded. The markers are
-// ASCII, which neither encoding uses inside a multi-byte character, so the text
-// of a field is the same either way.
+// Decodes fields as the whole page would have been decoded. The markers are ASCII,
+// which neither encoding uses inside a multi-byte character, so the text of a
+// field is the same either way.
 class FieldDecoder
 {
 public:
     explicit FieldDecoder(bool utf8) : utf8(utf8) {}
 
-    QString operator()(std::string_view bytes)
+    // The bytes of the field that are read; the rest is beyond the cap.
+    std::string_view read(std::string_view bytes) const
     {
-        QString text;
+        // In UTF-8 a sequence cut here decodes to units far behind those kept, so
+        // the kept text never holds a split character.
+        return bytes.substr(0, utf8 ? MaxFieldBytes : size_t(MaxFieldLength));
+    }
+
+    // Units that decoding read(bytes) may write.
+    qsizetype room(std::string_view bytes) const
+    {
+        const qsizetype size = qsizetype(read(bytes).size());
+        return utf8 ? decoder.requiredSpace(size) : size;
+    }
+
+    // Writes the field, capped, at out; returns the end of what it wrote.
+    QChar *append(QChar *out, std::string_view bytes)
+    {
+        bytes = read(bytes);
+        QChar *end = out;
         if (utf8) {
-            // A sequence cut here decodes to units far behind those kept, so the
-            // kept text never holds a split character.
-            bytes = bytes.substr(0, MaxFieldBytes);
-            text = decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+            end =
+                decoder.appendToBuffer(out, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
         } else {
-            bytes = bytes.substr(0, MaxFieldLength);
-            text.resize(qsizetype(bytes.size()));
-            char16_t *out = reinterpret_cast<char16_t *>(text.data());
             for (const char c : bytes)
-                *out++ = Ansi::charForByte(uchar(c));
+                *end++ = QChar(Ansi::charForByte(uchar(c)));
         }
-        if (text.size() > MaxFieldLength)
-            text.truncate(text.at(MaxFieldLength - 1).isHighSurrogate() ? MaxFieldLength - 1
-                                                                        : MaxFieldLength);
-        return text;
+        if (end - out > MaxFieldLength)
+            end = out +
+                  (out[MaxFieldLength - 1].isHighSurrogate() ? MaxFieldLength - 1 : MaxFieldLength);
+        return end;
     }
 
 private:
@@ -95,10 +92,10 @@ QList<SongEntry> ParsePlaylist(QByteArrayView response)
     const std::string_view page(response.data(), size_t(response.size()));
     FieldDecoder decode(TextCodecs::DeclaresUtf8(response));
     QList<SongEntry> songs;
-    size_t at = Find(page, BlockMarker);
+    size_t at = page.find(BlockMarker);
     while (at != npos && songs.size() < MaxSongs) {
         const size_t start = at + BlockMarker.size();
-        at = Find(page, BlockMarker, start);
+        at = page.find(BlockMarker, start);
         const std::string_view block = page.substr(start, at == npos ? npos : at - start);
 
         SongEntry song;
@@ -106,18 +103,43 @@ QList<SongEntry> ParsePlaylist(QByteArrayView response)
         const std::string_view address = Attribute(block, UrlAttribute);
         song.url =
             Ansi::toText(Base64Decode(QByteArrayView(address.data(), qsizetype(address.size()))));
-        song.title = CleanTitle(decode(Attribute(block, ArtistAttribute)) + u" - "_s +
-                                decode(Attribute(block, SongAttribute)));
-        songs.append(song);
+        // Artist, " - ", song name, decoded into one buffer.
+        const std::string_view artist = Attribute(block, ArtistAttribute);
+        const std::string_view name = Attribute(block, SongAttribute);
+        QString title(decode.room(artist) + 3 + decode.room(name), Qt::Uninitialized);
+        QChar *end = decode.append(title.data(), artist);
+        for (const char16_t c : u" - "sv)
+            *end++ = QChar(c);
+        end = decode.append(end, name);
+        title.truncate(end - title.constData());
+        song.title = CleanTitle(std::move(title));
+        songs.append(std::move(song));
     }
     return songs;
 }
 
 QString CleanTitle(QString title)
 {
-    title.replace(u"&amp;"_s, u"&"_s);
-    for (const QChar c : {u'/', u'\\', u':', u'*', u'%'})
-        title.remove(c);
+    // One pass over the original text: replacing first never decodes an "&amp;"
+    // that the removals form afterwards ("&a/mp;"), and neither does this.
+    static constexpr std::u16string_view Entity = u"&amp;";
+    QChar *to = title.data();
+    const QChar *from = to;
+    const QChar *const last = from + title.size();
+    while (from != last) {
+        const char16_t c = from->unicode();
+        if (c == u'&' &&
+            std::u16string_view(reinterpret_cast<const char16_t *>(from), size_t(last - from))
+                .starts_with(Entity)) {
+            *to++ = u'&';
+            from += Entity.size();
+            continue;
+        }
+        if (c != u'/' && c != u'\\' && c != u':' && c != u'*' && c != u'%')
+            *to++ = *from;
+        ++from;
+    }
+    title.truncate(to - title.constData());
     return title;
 }
 

@@ -1,6 +1,7 @@
 #include "base64.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -37,11 +38,11 @@ void DecodeQuad(const quint8 (&q)[4], char (&out)[3])
 template<typename Unit, typename Code>
 QByteArray Decode(qsizetype size, const Unit *units, Code code)
 {
-    QByteArray out;
-    out.reserve(size / 4 * 3);
+    QByteArray out(size / 4 * 3, Qt::Uninitialized);
+    char *end = out.data();
     quint8 group[4];
     int filled = 0;
-    for (const Unit *u = units, *end = units + size; u != end; ++u) {
+    for (const Unit *u = units, *last = units + size; u != last; ++u) {
         const unsigned c = code(*u);
         if (c >= DecodeTable.size() || DecodeTable[c] == Outside)
             continue;
@@ -50,13 +51,13 @@ QByteArray Decode(qsizetype size, const Unit *units, Code code)
             continue;
         char bytes[3];
         DecodeQuad(group, bytes);
-        out.append(bytes, 3);
-        if (group[3] == Padding)
-            out.chop(1);
-        if (group[2] == Padding)
-            out.chop(1);
+        // All three always fit (the output has room for three per group); padding
+        // drops bytes from the end, and the next group writes over them.
+        std::memcpy(end, bytes, 3);
+        end += 3 - (group[3] == Padding) - (group[2] == Padding);
         filled = 0;
     }
+    out.truncate(end - out.constData());
     return out;
 }
 

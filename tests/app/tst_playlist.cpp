@@ -60,6 +60,7 @@ void tst_Playlist::cleanTitle_data()
         << u"Би-2 - &quot;Серебро&quot;"_s << u"Би-2 - &quot;Серебро&quot;"_s;
     QTest::newRow("amp entity decoded before removal")
         << u"A &amp;amp; B - C"_s << u"A &amp; B - C"_s;
+    QTest::newRow("removal forms no entity") << u"A &a/mp; B - C"_s << u"A &amp; B - C"_s;
     QTest::newRow("backslash and star") << u"A\\B*C - D"_s << u"ABC - D"_s;
     QTest::newRow("question mark, quotes, angle brackets, bar stay")
         << u"Who? - \"x\" <y> |z|"_s << u"Who? - \"x\" <y> |z|"_s;
