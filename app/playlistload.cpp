@@ -3,7 +3,6 @@
 #include "deadline.h"
 #include "g.h"
 #include "playlistmodel.h"
-#include "textcodecs.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -35,7 +34,7 @@ void Main::LoadPlaylist()
         const ResponseSummary &response = G->lastResponse();
         fetched = response.success() && response.whole();
         if (fetched)
-            songs = ParsePlaylist(TextCodecs::DeUTF(page));
+            songs = ParsePlaylist(page);
     }
     const int found = int(songs.size());
     Playlist->setSongs(std::move(songs));

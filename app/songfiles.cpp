@@ -8,11 +8,11 @@ namespace {
 
 bool Refused(QChar c)
 {
-    if (c.unicode() == 0)
+    // Control characters are legal in Linux names but break listings, shells and
+    // copies to other systems; they go everywhere.
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F)
         return true;
 #ifdef Q_OS_WIN
-    if (c.unicode() < 0x20)
-        return true;
     switch (c.unicode()) {
     case u'?':
     case u'"':
@@ -34,29 +34,58 @@ bool Refused(QChar c)
     return false;
 }
 
-qsizetype StoredLength(const QString &name)
+// What the units at i (one character, two for a surrogate pair) take in a stored
+// name; advances i past them.
+qsizetype StoredLength(QStringView name, qsizetype &i)
 {
+    const char16_t u = name[i++].unicode();
 #ifdef Q_OS_WIN
-    return name.size();
+    if (QChar::isHighSurrogate(u) && i < name.size() && name[i].isLowSurrogate()) {
+        ++i;
+        return 2;
+    }
+    return 1;
 #else
-    return name.toUtf8().size();
+    // As QString::toUtf8 writes it; a lone surrogate becomes one '?'.
+    if (u < 0x80)
+        return 1;
+    if (u < 0x800)
+        return 2;
+    if (QChar::isHighSurrogate(u) && i < name.size() && name[i].isLowSurrogate()) {
+        ++i;
+        return 4;
+    }
+    return QChar::isSurrogate(u) ? 1 : 3;
 #endif
+}
+
+qsizetype StoredLength(QStringView name)
+{
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < name.size();)
+        length += StoredLength(name, i);
+    return length;
 }
 
 } // namespace
 
 QString SafeFileName(const QString &stem, const QString &extension)
 {
-    QString safe = stem;
+    // One pass: keep whole characters while they fit beside the extension.
+    const qsizetype room = MaxFileNameLength - StoredLength(extension);
+    qsizetype used = 0;
+    qsizetype kept = 0;
+    while (kept < stem.size()) {
+        qsizetype next = kept;
+        used += StoredLength(stem, next);
+        if (used > room)
+            break;
+        kept = next;
+    }
+    QString safe = stem.left(kept);
     for (QChar &c : safe) {
         if (Refused(c))
             c = u'_';
-    }
-    // Drop whole characters from the end of the stem until the name fits.
-    while (!safe.isEmpty() && StoredLength(safe + extension) > MaxFileNameLength) {
-        safe.chop(1);
-        if (!safe.isEmpty() && safe.back().isHighSurrogate())
-            safe.chop(1);
     }
     return safe + extension;
 }

@@ -12,10 +12,11 @@ constexpr int MaxFileNameLength = 255;
 // noNumbers), its title, ".mp3"; made safe for the file system and capped.
 QString SongFileName(const SongEntry &song, bool noNumbers);
 
-// name with what the file system refuses in names replaced by "_" (NUL
-// everywhere; on Windows also ? " < > | and control characters; "/" and "\"
-// never reach here, the title cleaning removes them) and shortened before
-// extension so that the whole name fits MaxFileNameLength.
+// stem with what does not belong in a file name replaced by "_" (control
+// characters U+0000-U+001F and U+007F everywhere; on Windows also ? " < > |;
+// "/" and "\" never reach here, the title cleaning removes them), cut after its
+// last whole character that lets extension fit MaxFileNameLength. Linear in the
+// length of stem.
 QString SafeFileName(const QString &stem, const QString &extension);
 
 // The folders a run stores into: the chosen folder (given a separator when it

@@ -1,6 +1,7 @@
 #include "base64.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -33,29 +34,41 @@ void DecodeQuad(const quint8 (&q)[4], char (&out)[3])
     out[2] = char(((q[2] & 3) << 6) | q[3]);
 }
 
-} // namespace
-
-QByteArray Base64Decode(QStringView text)
+// One pass for characters and bytes alike: both are looked up by their code.
+template<typename Unit, typename Code>
+QByteArray Decode(qsizetype size, const Unit *units, Code code)
 {
-    QByteArray out;
-    out.reserve(text.size() / 4 * 3);
+    QByteArray out(size / 4 * 3, Qt::Uninitialized);
+    char *end = out.data();
     quint8 group[4];
     int filled = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= DecodeTable.size() || DecodeTable[u] == Outside)
+    for (const Unit *u = units, *last = units + size; u != last; ++u) {
+        const unsigned c = code(*u);
+        if (c >= DecodeTable.size() || DecodeTable[c] == Outside)
             continue;
-        group[filled++] = DecodeTable[u];
+        group[filled++] = DecodeTable[c];
         if (filled < 4)
             continue;
         char bytes[3];
         DecodeQuad(group, bytes);
-        out.append(bytes, 3);
-        if (group[3] == Padding)
-            out.chop(1);
-        if (group[2] == Padding)
-            out.chop(1);
+        // All three always fit (the output has room for three per group); padding
+        // drops bytes from the end, and the next group writes over them.
+        std::memcpy(end, bytes, 3);
+        end += 3 - (group[3] == Padding) - (group[2] == Padding);
         filled = 0;
     }
+    out.truncate(end - out.constData());
     return out;
+}
+
+} // namespace
+
+QByteArray Base64Decode(QStringView text)
+{
+    return Decode(text.size(), text.data(), [](QChar c) { return unsigned(c.unicode()); });
+}
+
+QByteArray Base64Decode(QByteArrayView bytes)
+{
+    return Decode(bytes.size(), bytes.data(), [](char c) { return unsigned(uchar(c)); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Decodes Base64 (RFC 4648 alphabet, "=" as padding) group by group.
@@ -14,3 +15,7 @@
 // Characters outside the alphabet and "=" (line breaks, blanks, anything a page
 // may put there) are skipped: they neither fill a group place nor yield bytes.
 QByteArray Base64Decode(QStringView text);
+
+// Same, straight from the bytes of a page: bytes above 127 are outside the
+// alphabet and skipped, as the characters they would decode to are.
+QByteArray Base64Decode(QByteArrayView bytes);

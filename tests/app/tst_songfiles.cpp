@@ -27,6 +27,13 @@ void tst_SongFiles::fileName_data()
     QTest::newRow("numbered") << 3 << u"Adele - Hello"_s << false << u"0003 Adele - Hello.mp3"_s;
     QTest::newRow("not numbered") << 3 << u"Adele - Hello"_s << true << u"Adele - Hello.mp3"_s;
     QTest::newRow("NUL replaced") << 1 << u"A\u0000B - C"_s << true << u"A_B - C.mp3"_s;
+    QTest::newRow("control characters replaced")
+        << 1 << u"A\tB\nC\u001F\u007F - D"_s << true << u"A_B_C__ - D.mp3"_s;
+    // "0001 " and ".mp3" take 9 of the 255.
+    QTest::newRow("numbered name of exactly 255 bytes keeps its last character")
+        << 1 << QString(246, u'a') << false << u"0001 "_s + QString(246, u'a') + u".mp3"_s;
+    QTest::newRow("one byte over loses one character")
+        << 1 << QString(246, u'a') + u'b' << false << u"0001 "_s + QString(246, u'a') + u".mp3"_s;
 #ifdef Q_OS_WIN
     QTest::newRow("refused characters replaced")
         << 1 << u"Who? - \"x\" <y> |z|\t"_s << true << u"Who_ - _x_ _y_ _z__.mp3"_s;
@@ -50,6 +57,7 @@ void tst_SongFiles::longTitlesAreCappedKeepingExtension_data()
     QTest::addColumn<QString>("title");
     QTest::newRow("latin") << QString(400, u'a');
     QTest::newRow("cyrillic, two bytes each") << QString(300, u'ж');
+    QTest::newRow("very long title") << QString(400000, u'ж');
     QTest::newRow("surrogate pairs are not split") << QString(240, u'x').append(
         QString::fromUcs4(U"\U0001F3B5\U0001F3B5\U0001F3B5\U0001F3B5\U0001F3B5"));
 }
