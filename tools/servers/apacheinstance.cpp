@@ -67,7 +67,7 @@ std::optional<QStringList> ApacheInstance::configure(quint16 port)
     text += u"ErrorLog \"%1/error.log\"\n"_s.arg(dir);
     text += u"LogLevel warn\n"_s;
     text += u"Mutex file:%1 default\n"_s.arg(dir);
-    for (const QString &module : {u"mpm_event"_s, u"authz_core"_s, u"mime"_s, u"alias"_s})
+    for (const QString &module : {u"mpm_event"_s, u"authz_core"_s, u"mime"_s, u"alias"_s, u"dir"_s})
         text += loadModule(module);
 #ifdef Q_OS_UNIX
     if (::geteuid() == 0) {
@@ -87,6 +87,8 @@ std::optional<QStringList> ApacheInstance::configure(quint16 port)
     text += u"ServerName 127.0.0.1\n"_s;
     text += u"DocumentRoot \"%1\"\n"_s.arg(root());
     text += u"<Directory \"%1\">\n  Require all granted\n</Directory>\n"_s.arg(root());
+    // A folder named without its "/" is redirected to the name with it, as elsewhere.
+    text += u"DirectoryIndex index.html\n"_s;
     // The same few types as the other servers, and no system types file.
     text += u"TypesConfig /dev/null\nAddType text/html .html\nAddType text/plain .txt\n"_s;
     for (const ServerRedirect &r : redirects()) {

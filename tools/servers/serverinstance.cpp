@@ -8,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -108,6 +107,8 @@ bool ServerInstance::start(const QString &root, const QList<ServerRedirect> &red
         const quint16 port = freeLoopbackPort();
         if (port != 0 && startOn(port))
             return true;
+        if (port != 0 && !Error.contains(u"Address already in use"_s))
+            break;
     }
     Error = Name + u" did not start: "_s + Error;
     return false;
@@ -119,6 +120,9 @@ bool ServerInstance::startOn(quint16 port)
     if (!arguments)
         return false;
 
+    // Each attempt's own messages only.
+    for (const QString &name : QStringList{QString::fromLatin1(OutputLog)} + logFiles())
+        QFile::remove(Dir.filePath(name));
     // Into a file rather than a pipe: a server that logs every request would
     // block once nobody read a full pipe.
     Process.setProcessChannelMode(QProcess::MergedChannels);
@@ -133,11 +137,13 @@ bool ServerInstance::startOn(quint16 port)
     while (!deadline.hasExpired() && Process.state() == QProcess::Running) {
         QTcpSocket probe;
         probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(200) && Process.state() == QProcess::Running) {
+        if (probe.waitForConnected(200) && !Process.waitForFinished(0) &&
+            Process.state() == QProcess::Running) {
             Port = port;
             return true;
         }
-        QThread::msleep(20);
+        // Also the one way to learn of an exit without an event loop.
+        Process.waitForFinished(20);
     }
     const bool exited = Process.state() == QProcess::NotRunning;
     stop();
