@@ -106,12 +106,12 @@ bool TestCertificates::run(const QStringList &arguments)
     return true;
 }
 
-bool TestCertificates::signedByCa(const QString &name, const QString &extensions,
-                                  const QStringList &validity)
+bool TestCertificates::signedByCa(const QString &name, const QString &commonName,
+                                  const QString &extensions, const QStringList &validity)
 {
     const QString config = Dir.filePath(u"openssl.cnf"_s);
     return run(QStringList{u"req"_s, u"-new"_s, u"-config"_s, config, u"-subj"_s,
-                           u"/CN="_s + name} +
+                           u"/CN="_s + commonName} +
                NewEcKey +
                QStringList{u"-keyout"_s, name + u".key"_s, u"-out"_s, name + u".csr"_s}) &&
            run(QStringList{u"ca"_s, u"-batch"_s, u"-notext"_s, u"-config"_s, config,
@@ -149,15 +149,15 @@ bool TestCertificates::create()
 
     const QString configFile = config.fileName();
     const QStringList thirtyDays = {u"-days"_s, u"30"_s};
-    return run(QStringList{u"req"_s, u"-x509"_s, u"-config"_s, configFile, u"-extensions"_s,
-                           u"v3_ca"_s, u"-subj"_s, u"/CN=Throw-away test CA"_s} +
-               NewEcKey + thirtyDays +
-               QStringList{u"-keyout"_s, u"ca.key"_s, u"-out"_s, u"ca.pem"_s}) &&
-           signedByCa(baseName(Kind::Good), u"loopback"_s, thirtyDays) &&
-           signedByCa(baseName(Kind::WrongHost), u"wrong_host"_s, thirtyDays) &&
-           signedByCa(
-               baseName(Kind::Expired), u"loopback"_s,
-               {u"-startdate"_s, u"20200101000000Z"_s, u"-enddate"_s, u"20200201000000Z"_s}) &&
+    const QStringList longAgo = {u"-startdate"_s, u"20200101000000Z"_s, u"-enddate"_s,
+                                 u"20200201000000Z"_s};
+    const bool caMade =
+        run(QStringList{u"req"_s, u"-x509"_s, u"-config"_s, configFile, u"-extensions"_s,
+                        u"v3_ca"_s, u"-subj"_s, u"/CN=Throw-away test CA"_s} +
+            NewEcKey + thirtyDays + QStringList{u"-keyout"_s, u"ca.key"_s, u"-out"_s, u"ca.pem"_s});
+    return caMade && signedByCa(baseName(Kind::Good), u"127.0.0.1"_s, u"loopback"_s, thirtyDays) &&
+           signedByCa(baseName(Kind::WrongHost), u"wrong.example"_s, u"wrong_host"_s, thirtyDays) &&
+           signedByCa(baseName(Kind::Expired), u"127.0.0.1"_s, u"loopback"_s, longAgo) &&
            run(QStringList{u"req"_s, u"-x509"_s, u"-config"_s, configFile, u"-extensions"_s,
                            u"self_signed"_s, u"-subj"_s, u"/CN=127.0.0.1"_s} +
                NewEcKey + thirtyDays +

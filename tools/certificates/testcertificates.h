@@ -39,7 +39,8 @@ public:
 
 private:
     bool run(const QStringList &arguments);
-    bool signedByCa(const QString &name, const QString &extensions, const QStringList &validity);
+    bool signedByCa(const QString &name, const QString &commonName, const QString &extensions,
+                    const QStringList &validity);
 
     QTemporaryDir Dir;
     QString Error;
