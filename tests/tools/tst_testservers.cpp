@@ -38,7 +38,6 @@ private Q_SLOTS:
     void stopsWhenDestroyed();
     void failureToStartIsExplained_data();
     void failureToStartIsExplained();
-    void certificatesCarryTheirFaults();
     void nginxOverTls_data();
     void nginxOverTls();
 
@@ -277,23 +276,6 @@ void tst_TestServers::failureToStartIsExplained()
     QVERIFY(!instance->start(root, redirects));
     QVERIFY(!instance->isRunning());
     QVERIFY2(instance->errorText().contains(explanation), qPrintable(instance->errorText()));
-}
-
-void tst_TestServers::certificatesCarryTheirFaults()
-{
-    using Kind = TestCertificates::Kind;
-    const QSslCertificate ca = Certificates.caCertificate();
-    QVERIFY(!ca.isNull());
-    QVERIFY(ca.isSelfSigned());
-    for (const Kind kind : {Kind::Good, Kind::WrongHost, Kind::Expired}) {
-        QCOMPARE(Certificates.certificate(kind).issuerInfo(QSslCertificate::CommonName),
-                 ca.subjectInfo(QSslCertificate::CommonName));
-        QVERIFY(!Certificates.key(kind).isNull());
-    }
-    QVERIFY(Certificates.certificate(Kind::Expired).expiryDate() < QDateTime::currentDateTimeUtc());
-    QVERIFY(Certificates.certificate(Kind::Good).expiryDate() > QDateTime::currentDateTimeUtc());
-    QVERIFY(Certificates.certificate(Kind::Untrusted).isSelfSigned());
-    QVERIFY(!Certificates.key(Kind::Untrusted).isNull());
 }
 
 void tst_TestServers::nginxOverTls_data()
