@@ -53,7 +53,7 @@ protected:
     static QString findProgram(const QString &name);
 
     // Writes what the server needs into folder() and returns the arguments to
-    // start program() with; sets the error text and returns nullopt when it cannot.
+    // start executable() with; sets the error text and returns nullopt when it cannot.
     virtual std::optional<QStringList> configure(quint16 port) = 0;
     // Log files in folder() worth showing when the server fails to start.
     virtual QStringList logFiles() const { return {}; }
