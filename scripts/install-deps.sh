@@ -8,8 +8,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-translations-l10n      # Russian texts for Qt's own dialogs
   fonts-dejavu-core fonts-liberation2 # Cyrillic-capable fonts for offscreen and X11
-  nginx-light                # a real HTTP server for the client's interoperability tests
-  curl                       # reference client for the download benchmark
+  nginx-light apache2 lighttpd python3 # real HTTP servers for the client's interoperability
+                             # tests, run as children on free loopback ports, so any system
+                             # service these start on install does not matter
+  openssl                    # makes the throw-away certificates of the TLS tests
+  curl                       # reference client for the server self-test and the benchmark
   ncal                       # outside oracle for the calendar's month grid
   mpg123                     # checks that the stand-in site serves playable MP3s
   xvfb x11-utils imagemagick # screenshots of the real window
@@ -30,5 +33,14 @@ fi
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# The tests start their own servers on free loopback ports. Where a service
+# manager runs, the server packages would each start a system service on port 80
+# and the second one's install would fail; keep them from starting for this install.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+  $sudo chmod 755 "$policy"
+  trap '$sudo rm -f "$policy"' EXIT
+fi
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -54,8 +54,8 @@ void tst_G_Nginx::writeFile(const QString &name, const QByteArray &bytes)
 
 void tst_G_Nginx::initTestCase()
 {
-    if (NginxInstance::program().isEmpty())
-        QSKIP("nginx is not installed (scripts/install-deps.sh installs it)");
+    QVERIFY2(!NginxInstance::program().isEmpty(),
+             "nginx is not installed (scripts/install-deps.sh installs it)");
     QVERIFY(Root.isValid());
     for (int round = 0; round < 4; ++round) {
         for (int b = 0; b < 256; ++b)

@@ -1,7 +1,9 @@
 #include "chartsite.h"
 #include "sitecontent.h"
+#include "testcertificates.h"
 
 #include <QProcess>
+#include <QSslSocket>
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -16,30 +18,56 @@ class tst_ChartSite : public QObject
 private Q_SLOTS:
     void initTestCase();
     void pagesAreDeterministicAndCarryTheHardCases();
+    void pageNamesAddressesOnTheSite_data();
     void pageNamesAddressesOnTheSite();
     void songsArePlayableMp3s();
     void faults_data();
     void faults();
     void silentSongSendsNothing();
     void versionReply();
+    void commandLineSiteOverTlsNamesItsCertificate();
 
 private:
-    QByteArray fetch(const QString &path, int timeoutMs = 5000);
+    QByteArray fetch(const QString &path, int timeoutMs = 5000, bool overTls = false);
     ChartSite site;
+    TestCertificates certificates;
+    ChartSite tlsSite;
 };
 
 void tst_ChartSite::initTestCase()
 {
     QVERIFY(site.listen());
+    QVERIFY2(certificates.create(), qPrintable(certificates.errorText()));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificates.certificate(TestCertificates::Kind::Good));
+    tls.setPrivateKey(certificates.key(TestCertificates::Kind::Good));
+    tlsSite.useTls(tls);
+    QVERIFY(tlsSite.listen());
 }
 
-QByteArray tst_ChartSite::fetch(const QString &path, int timeoutMs)
+namespace {
+
+// Trusts only the given certificate authority, so a page that arrives proves
+// the site presented a certificate it signed for 127.0.0.1.
+bool connectTrusting(QSslSocket &socket, quint16 port, const QSslCertificate &ca, int timeoutMs)
 {
-    QTcpSocket socket;
-    socket.connectToHost(u"127.0.0.1"_s, site.port());
-    if (!socket.waitForConnected(timeoutMs))
-        return "<no connection>";
-    socket.write("GET " + path.toUtf8() + " HTTP/1.0\r\nHost: " + site.hostAndPort().toLatin1() +
+    QSslConfiguration configuration = socket.sslConfiguration();
+    configuration.setCaCertificates({ca});
+    socket.setSslConfiguration(configuration);
+    socket.connectToHostEncrypted(u"127.0.0.1"_s, port);
+    // With the event loop running: the site's side of the handshake may be in this thread.
+    return QTest::qWaitFor(
+               [&] {
+                   return socket.isEncrypted() ||
+                          socket.state() == QAbstractSocket::UnconnectedState;
+               },
+               timeoutMs) &&
+           socket.isEncrypted();
+}
+
+QByteArray exchange(QTcpSocket &socket, const QString &path, const QString &host, int timeoutMs)
+{
+    socket.write("GET " + path.toUtf8() + " HTTP/1.0\r\nHost: " + host.toLatin1() +
                  "\r\nConnection: Close\r\n\r\n");
     QByteArray received;
     QDeadlineTimer deadline(timeoutMs);
@@ -51,11 +79,29 @@ QByteArray tst_ChartSite::fetch(const QString &path, int timeoutMs)
     return received;
 }
 
+} // namespace
+
+QByteArray tst_ChartSite::fetch(const QString &path, int timeoutMs, bool overTls)
+{
+    if (overTls) {
+        QSslSocket socket;
+        if (!connectTrusting(socket, tlsSite.port(), certificates.caCertificate(), timeoutMs))
+            return "<no TLS connection: " + socket.errorString().toUtf8() + ">";
+        return exchange(socket, path, tlsSite.hostAndPort(), timeoutMs);
+    }
+    QTcpSocket socket;
+    socket.connectToHost(u"127.0.0.1"_s, site.port());
+    if (!socket.waitForConnected(timeoutMs))
+        return "<no connection>";
+    return exchange(socket, path, site.hostAndPort(), timeoutMs);
+}
+
 void tst_ChartSite::pagesAreDeterministicAndCarryTheHardCases()
 {
-    const QByteArray page = SiteContent::HistoryPage(u"nashe"_s, u"16.06.2014"_s, u"h"_s);
-    QCOMPARE(SiteContent::HistoryPage(u"nashe"_s, u"16.06.2014"_s, u"h"_s), page);
-    QVERIFY(SiteContent::HistoryPage(u"nashe"_s, u"17.06.2014"_s, u"h"_s) != page);
+    const QString origin = u"http://h"_s;
+    const QByteArray page = SiteContent::HistoryPage(u"nashe"_s, u"16.06.2014"_s, origin);
+    QCOMPARE(SiteContent::HistoryPage(u"nashe"_s, u"16.06.2014"_s, origin), page);
+    QVERIFY(SiteContent::HistoryPage(u"nashe"_s, u"17.06.2014"_s, origin) != page);
 
     const QString text = QString::fromUtf8(page);
     QVERIFY(!text.startsWith(u"song_box"_s));
@@ -79,17 +125,29 @@ void tst_ChartSite::pagesAreDeterministicAndCarryTheHardCases()
         QCOMPARE(longer[i].artist, songs[i].artist);
 }
 
+void tst_ChartSite::pageNamesAddressesOnTheSite_data()
+{
+    QTest::addColumn<bool>("overTls");
+    QTest::addColumn<QByteArray>("scheme");
+    QTest::newRow("http") << false << QByteArray("http://");
+    QTest::newRow("https") << true << QByteArray("https://");
+}
+
 void tst_ChartSite::pageNamesAddressesOnTheSite()
 {
-    const QByteArray response = fetch(u"/europaplus/history/16.06.2014/"_s);
-    QVERIFY(response.startsWith("HTTP/1.0 200 OK\r\n"));
+    QFETCH(bool, overTls);
+    QFETCH(QByteArray, scheme);
+    const ChartSite &named = overTls ? tlsSite : site;
+    const QByteArray response = fetch(u"/europaplus/history/16.06.2014/"_s, 5000, overTls);
+    QVERIFY2(response.startsWith("HTTP/1.0 200 OK\r\n"), response.left(200).constData());
     QVERIFY(response.contains("charset=utf-8"));
     const qsizetype at = response.indexOf("data-url-encoded=\"") + 18;
     const QByteArray address =
         QByteArray::fromBase64(response.mid(at, response.indexOf('"', at) - at));
     QCOMPARE(address,
-             "http://" + site.hostAndPort().toLatin1() + "/songs/europaplus/16.06.2014/1.mp3");
-    QVERIFY(fetch(u"/europaplus/history/16.06.2014/?songs=40"_s).count("song_box") == 40);
+             scheme + named.hostAndPort().toLatin1() + "/songs/europaplus/16.06.2014/1.mp3");
+    QCOMPARE(fetch(u"/europaplus/history/16.06.2014/?songs=40"_s, 5000, overTls).count("song_box"),
+             40);
 }
 
 void tst_ChartSite::songsArePlayableMp3s()
@@ -126,12 +184,15 @@ void tst_ChartSite::faults_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<QByteArray>("statusLine");
     QTest::addColumn<bool>("bodyComplete");
+    QTest::addColumn<bool>("overTls");
     QTest::newRow("404") << int(ChartSite::Fault::NotFound) << QByteArray("HTTP/1.0 404 Not Found")
-                         << true;
+                         << true << false;
     QTest::newRow("truncate") << int(ChartSite::Fault::Truncated) << QByteArray("HTTP/1.0 200 OK")
-                              << false;
+                              << false << false;
     QTest::newRow("redirect") << int(ChartSite::Fault::Redirect) << QByteArray("HTTP/1.0 302 Found")
-                              << true;
+                              << true << false;
+    QTest::newRow("redirect over TLS")
+        << int(ChartSite::Fault::Redirect) << QByteArray("HTTP/1.0 302 Found") << true << true;
 }
 
 void tst_ChartSite::faults()
@@ -139,9 +200,11 @@ void tst_ChartSite::faults()
     QFETCH(int, fault);
     QFETCH(QByteArray, statusLine);
     QFETCH(bool, bodyComplete);
-    site.setSongFault(4, ChartSite::Fault(fault));
-    const QByteArray response = fetch(u"/songs/nashe/16.06.2014/4.mp3"_s);
-    site.clearFaults();
+    QFETCH(bool, overTls);
+    ChartSite &faulty = overTls ? tlsSite : site;
+    faulty.setSongFault(4, ChartSite::Fault(fault));
+    const QByteArray response = fetch(u"/songs/nashe/16.06.2014/4.mp3"_s, 5000, overTls);
+    faulty.clearFaults();
     QVERIFY(response.startsWith(statusLine + "\r\n"));
     const qsizetype end = response.indexOf("\r\n\r\n");
     const QByteArray head = response.left(end);
@@ -149,10 +212,12 @@ void tst_ChartSite::faults()
     const qint64 announced = head.mid(at, head.indexOf("\r\n", at) - at).toLongLong();
     QCOMPARE(response.size() - end - 4 == announced, bodyComplete);
     if (fault == int(ChartSite::Fault::Redirect)) {
-        const qsizetype l = head.indexOf("Location: http://") + 17;
-        const QByteArray target = head.mid(l);
-        const QByteArray path = target.mid(target.indexOf('/'));
-        const QByteArray moved = fetch(QString::fromLatin1(path));
+        const QByteArray origin =
+            (overTls ? "https://" : "http://") + faulty.hostAndPort().toLatin1();
+        const qsizetype l = head.indexOf("Location: " + origin + '/');
+        QVERIFY2(l >= 0, head.constData());
+        const QByteArray path = head.mid(l + 10 + origin.size());
+        const QByteArray moved = fetch(QString::fromLatin1(path), 5000, overTls);
         QCOMPARE(moved.mid(moved.indexOf("\r\n\r\n") + 4),
                  SiteContent::SongFile(u"nashe"_s, u"16.06.2014"_s, 4));
     }
@@ -172,6 +237,38 @@ void tst_ChartSite::versionReply()
     const QByteArray response = fetch(u"/version/tunetrawl.php"_s);
     QVERIFY(response.endsWith("\r\n\r\n#version info\r\n2.0\r\nhttp://" +
                               site.hostAndPort().toLatin1() + "/download/\r\n"));
+}
+
+void tst_ChartSite::commandLineSiteOverTlsNamesItsCertificate()
+{
+    QProcess program;
+    program.start(QString::fromUtf8(CHARTSITE_PROGRAM), {u"0"_s, u"--tls"_s});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    QByteArray printed;
+    const QDeadlineTimer deadline(20000);
+    while (printed.count('\n') < 2 && !deadline.hasExpired() &&
+           program.state() == QProcess::Running) {
+        program.waitForReadyRead(100);
+        printed += program.readAllStandardOutput();
+    }
+    const QList<QByteArray> lines = printed.split('\n');
+    QVERIFY2(lines.size() > 2, printed.constData());
+    const quint16 port = lines[0].toUShort();
+    QVERIFY(lines[1].startsWith("CA certificate: "));
+    QFile caFile(QString::fromLocal8Bit(lines[1].mid(16)));
+    QVERIFY2(caFile.open(QIODevice::ReadOnly), qPrintable(caFile.fileName()));
+    const QSslCertificate ca(caFile.readAll(), QSsl::Pem);
+
+    QSslSocket socket;
+    QVERIFY2(connectTrusting(socket, port, ca, 5000), qPrintable(socket.errorString()));
+    const QByteArray response = exchange(socket, u"/nashe/history/16.06.2014/"_s,
+                                         u"127.0.0.1:"_s + QString::number(port), 5000);
+    program.terminate();
+    QVERIFY(program.waitForFinished());
+    QVERIFY2(response.startsWith("HTTP/1.0 200 OK\r\n"), response.left(200).constData());
+    QVERIFY(response.contains("song_box"));
+    // Its certificate folder goes with it.
+    QVERIFY(!caFile.exists());
 }
 
 QTEST_GUILESS_MAIN(tst_ChartSite)

@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QRegularExpression>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
@@ -34,9 +35,26 @@ QByteArray notFound()
 
 } // namespace
 
-ChartSite::ChartSite(QObject *parent) : QObject(parent), server(new QTcpServer(this))
+ChartSite::ChartSite(QObject *parent) : QObject(parent)
 {
-    connect(server, &QTcpServer::newConnection, this, &ChartSite::onNewConnection);
+    adopt(new QTcpServer(this));
+}
+
+void ChartSite::adopt(QTcpServer *newServer)
+{
+    delete server;
+    server = newServer;
+    // Not newConnection: a TLS server queues a connection only once its
+    // handshake is done.
+    connect(server, &QTcpServer::pendingConnectionAvailable, this, &ChartSite::onNewConnection);
+}
+
+void ChartSite::useTls(const QSslConfiguration &configuration)
+{
+    auto *sslServer = new QSslServer(this);
+    sslServer->setSslConfiguration(configuration);
+    adopt(sslServer);
+    tls = true;
 }
 
 ChartSite::~ChartSite() = default;
@@ -54,6 +72,11 @@ quint16 ChartSite::port() const
 QString ChartSite::hostAndPort() const
 {
     return u"127.0.0.1:"_s + QString::number(port());
+}
+
+QString ChartSite::origin(const QString &host) const
+{
+    return (tls ? u"https://"_s : u"http://"_s) + host;
 }
 
 void ChartSite::setSongFault(int position, Fault fault)
@@ -128,13 +151,13 @@ void ChartSite::respond(QTcpSocket *socket, const QByteArray &request)
         const int count = asked.isEmpty() ? songCount : asked.toInt();
         socket->write(
             response("200 OK", "text/html; charset=utf-8",
-                     SiteContent::HistoryPage(m.captured(1), m.captured(2), host, count)));
+                     SiteContent::HistoryPage(m.captured(1), m.captured(2), origin(host), count)));
     } else if (path.startsWith(u"/songs/")) {
         serveSong(socket, path, host);
         return;
     } else if (path == u"/version/tunetrawl.php") {
         socket->write(response("200 OK", "text/plain; charset=windows-1251",
-                               SiteContent::VersionReply(siteVersion, host)));
+                               SiteContent::VersionReply(siteVersion, origin(host))));
     } else if (path == u"/download/") {
         socket->write(response("200 OK", "text/html; charset=utf-8",
                                "<html><body><h1>Tunetrawl</h1>Новая версия.</body></html>\n"));
@@ -176,7 +199,7 @@ void ChartSite::serveSong(QTcpSocket *socket, const QString &path, const QString
         break;
     case Fault::Redirect: {
         const QByteArray location =
-            "http://" + host.toLatin1() + "/songs/moved/" + path.mid(7).toLatin1();
+            origin(host).toLatin1() + "/songs/moved/" + path.mid(7).toLatin1();
         socket->write("HTTP/1.0 302 Found\r\nLocation: " + location +
                       "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         break;

@@ -2,13 +2,15 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QString>
 
 class QTcpServer;
 class QTcpSocket;
 
 // The stand-in chart site: a small HTTP/1.0 server on loopback that serves
-// history pages, songs and the version script, and misbehaves on request.
+// history pages, songs and the version script, and misbehaves on request; over
+// TLS when given a certificate, its addresses then starting "https://".
 //
 //   GET /<slug>/history/<dd.MM.yyyy>/[?songs=N]   the page (UTF-8)
 //   GET /songs/<slug>/<date>/<n>.mp3              the song at place n
@@ -31,11 +33,16 @@ public:
     explicit ChartSite(QObject *parent = nullptr);
     ~ChartSite() override;
 
+    // Serve over TLS with the configuration's certificate and key; call before listen().
+    void useTls(const QSslConfiguration &configuration);
+    bool usesTls() const { return tls; }
     // Listens on 127.0.0.1 (port 0: any free port).
     bool listen(quint16 port = 0);
     quint16 port() const;
     // "127.0.0.1:<port>"
     QString hostAndPort() const;
+    // "http://" or "https://" + host
+    QString origin(const QString &host) const;
 
     void setVersion(const QString &version) { siteVersion = version; }
     void setSongFault(int position, Fault fault);
@@ -58,7 +65,10 @@ private:
     void respond(QTcpSocket *socket, const QByteArray &request);
     void serveSong(QTcpSocket *socket, const QString &path, const QString &host);
 
-    QTcpServer *server;
+    void adopt(QTcpServer *newServer);
+
+    QTcpServer *server = nullptr;
+    bool tls = false;
     QString siteVersion = QStringLiteral("1.1");
     QHash<int, Fault> faults;
     int songCount = 0;

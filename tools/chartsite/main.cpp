@@ -1,10 +1,46 @@
 #include "chartsite.h"
+#include "testcertificates.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTextStream>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+#ifdef Q_OS_UNIX
+int signalPipe[2] = {-1, -1};
+
+// A kill or Ctrl+C ends the event loop, so the certificate folder is removed on
+// the way out; writing to a socket is all a signal handler may safely do here.
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+    };
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+#else
+void quitOnSignals(QCoreApplication &) {}
+#endif
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -24,6 +60,9 @@ int main(int argc, char *argv[])
                       u"Song at place n misbehaves: 404, truncate, redirect or silent. "
                       "Repeatable."_s,
                       u"kind=n"_s});
+    parser.addOption({u"tls"_s,
+                      u"Serve over TLS with a certificate made at start; the addresses the "
+                      "site names then start with https://."_s});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -44,11 +83,31 @@ int main(int argc, char *argv[])
         }
         site.setSongFault(position, kind);
     }
+    // Made at start and gone at exit: nothing to trust beyond this run.
+    TestCertificates certificates;
+    if (parser.isSet(u"tls"_s)) {
+        if (!certificates.create()) {
+            QTextStream(stderr) << "no certificate: " << certificates.errorText() << '\n';
+            return 1;
+        }
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(certificates.certificate(TestCertificates::Kind::Good));
+        configuration.setPrivateKey(certificates.key(TestCertificates::Kind::Good));
+        configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+        site.useTls(configuration);
+    }
     if (!site.listen(quint16(port))) {
         QTextStream(stderr) << "cannot listen on 127.0.0.1:" << port << '\n';
         return 1;
     }
-    // The run script reads the port from here.
-    QTextStream(stdout) << site.port() << Qt::endl;
+    // The run script reads the port from the first line.
+    QTextStream out(stdout);
+    out << site.port() << Qt::endl;
+    if (site.usesTls()) {
+        out << "CA certificate: " << certificates.caCertificateFile() << Qt::endl;
+        out << "(a client that trusts it reaches https://" << site.hostAndPort() << "/)"
+            << Qt::endl;
+    }
+    quitOnSignals(app);
     return app.exec();
 }

@@ -101,7 +101,7 @@ QList<Song> Songs(const QString &slug, const QString &date, int count)
     return songs;
 }
 
-QByteArray HistoryPage(const QString &slug, const QString &date, const QString &host, int count)
+QByteArray HistoryPage(const QString &slug, const QString &date, const QString &origin, int count)
 {
     const QList<Song> songs = Songs(slug, date, count);
     QString page;
@@ -115,7 +115,7 @@ QByteArray HistoryPage(const QString &slug, const QString &date, const QString &
         const Song &song = songs[i];
         page += u"<div class=\"song_box\""_s;
         if (song.hasAddress) {
-            const QString address = u"http://"_s + host + SongPath(slug, date, i + 1);
+            const QString address = origin + SongPath(slug, date, i + 1);
             page += u" data-url-encoded=\""_s + QString::fromLatin1(base64(address)) + u'"';
         }
         page += u" data-artist-name=\""_s + escaped(song.artist) + u"\" data-song-name=\""_s +
@@ -142,10 +142,9 @@ QByteArray SongFile(const QString &slug, const QString &date, int position)
     return SilentMp3(song.artist, song.name, 2 + position % 3);
 }
 
-QByteArray VersionReply(const QString &version, const QString &host)
+QByteArray VersionReply(const QString &version, const QString &origin)
 {
-    return (u"#version info\r\n"_s + version + u"\r\nhttp://"_s + host + u"/download/\r\n"_s)
-        .toUtf8();
+    return (u"#version info\r\n"_s + version + u"\r\n"_s + origin + u"/download/\r\n"_s).toUtf8();
 }
 
 } // namespace SiteContent

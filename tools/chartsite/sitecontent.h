@@ -21,9 +21,9 @@ struct Song
 // and one repeats an earlier song.
 QList<Song> Songs(const QString &slug, const QString &date, int count = 0);
 
-// The page for those songs, addresses pointing back at host (as the client
-// named it in its request).
-QByteArray HistoryPage(const QString &slug, const QString &date, const QString &host,
+// The page for those songs, addresses pointing back at origin: the scheme and
+// the host as the client named it in its request ("http://127.0.0.1:8080").
+QByteArray HistoryPage(const QString &slug, const QString &date, const QString &origin,
                        int count = 0);
 
 // Path of the song at 1-based position on the site.
@@ -32,7 +32,7 @@ QString SongPath(const QString &slug, const QString &date, int position);
 // The MP3 of the song at position (a short silent file tagged with its names).
 QByteArray SongFile(const QString &slug, const QString &date, int position);
 
-// The version script's reply body.
-QByteArray VersionReply(const QString &version, const QString &host);
+// The version script's reply body, naming the download page at origin.
+QByteArray VersionReply(const QString &version, const QString &origin);
 
 } // namespace SiteContent
