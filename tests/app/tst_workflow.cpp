@@ -54,6 +54,11 @@ private Q_SLOTS:
     void failedSongsLeaveNoFileAndStayMarked();
     void closingMidRunExitsPromptly();
     void folderThatCannotBeMadeEndsTheRun();
+    void calendarCannotReplaceTheListDuringARun();
+    void calendarCannotReplaceTheListDuringTheStartUpLoad();
+    void stoppingARun_data();
+    void stoppingARun();
+    void runWithNothingMarkedSaysSo();
 
 private:
     void pickStation(int index);
@@ -290,6 +295,110 @@ void tst_Workflow::folderThatCannotBeMadeEndsTheRun()
     QCOMPARE(SongFetches(fx->site.requests()), 0);
     QVERIFY(window->Combo1->isEnabled());
     QVERIFY(window->Command1->EnabledCtrl());
+}
+
+void tst_Workflow::calendarCannotReplaceTheListDuringARun()
+{
+    pickStation(Nashe);
+    window->Check1->setValue(true);
+    window->Text2->setText(musicFolder());
+    // The calendar is open when the run starts from the keyboard behind it.
+    QTest::mouseClick(window->Text1, Qt::LeftButton);
+    QVERIFY(window->Cal->isVisible());
+    bool calendarHidden = false;
+    connect(&fx->site, &ChartSite::requestSeen, window, [&](const QString &line) {
+        if (!line.startsWith(u"GET /songs/"_s) || calendarHidden)
+            return;
+        calendarHidden = window->Cal->isHidden();
+        // A day picked by key while a song arrives, and the date box clicked.
+        QTest::keyClick(window->Cal, Qt::Key_Left);
+        window->Text1_Click();
+    });
+    window->Command1->setFocus();
+    QTest::keyClick(window->Command1, Qt::Key_Space);
+
+    QVERIFY(calendarHidden);
+    QVERIFY(window->Cal->isHidden());
+    QCOMPARE(window->Text1->text(), WorkflowFixture::today());
+    QCOMPARE(fx->site.requests().filter(u"/history/"_s).size(), 1);
+    QCOMPARE(window->SongCount(), SiteContent::Songs(u"nashe"_s, WorkflowFixture::today()).size());
+    QCOMPARE(window->MarkedCount(), 1); // the song without an address
+    QVERIFY(window->Combo1->isEnabled());
+    QVERIFY(window->Text1->isEnabled());
+}
+
+void tst_Workflow::calendarCannotReplaceTheListDuringTheStartUpLoad()
+{
+    fx->writeSettings({{u"LastUpdate"_s, WorkflowFixture::today()}, {u"Station"_s, u"5"_s}});
+    window = fx->createWindow();
+    window->Load();
+    window->show();
+    // Opened before the start-up load begins, picked while it runs.
+    QTest::mouseClick(window->Text1, Qt::LeftButton);
+    QVERIFY(window->Cal->isVisible());
+    connect(&fx->site, &ChartSite::requestSeen, window,
+            [&](const QString &) { QTest::keyClick(window->Cal, Qt::Key_Left); });
+    QTRY_VERIFY(window->SongCount() > 0);
+    QCOMPARE(window->Text1->text(), WorkflowFixture::today());
+    QCOMPARE(fx->site.requests(),
+             QStringList{u"GET /nashe/history/"_s + WorkflowFixture::today() + u'/'});
+    QCOMPARE(window->SongCount(), SiteContent::Songs(u"nashe"_s, WorkflowFixture::today()).size());
+}
+
+void tst_Workflow::stoppingARun_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("click on Стоп") << u"click"_s;
+    QTest::newRow("Space on the focused button") << u"space"_s;
+    QTest::newRow("Escape in the window") << u"escape"_s;
+}
+
+void tst_Workflow::stoppingARun()
+{
+    QFETCH(QString, how);
+    fx->site.setSongFault(2, ChartSite::Fault::Silent); // still arriving when stopped
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    window->Check1->setValue(true);
+    window->Text2->setText(musicFolder());
+    QString captionDuringRun;
+    connect(&fx->site, &ChartSite::requestSeen, window, [&](const QString &line) {
+        if (!line.endsWith(u"/2.mp3"_s))
+            return;
+        captionDuringRun = window->Command1->Caption();
+        QTimer::singleShot(50, window, [&] {
+            if (how == u"click") {
+                QTest::mouseClick(window->Command1, Qt::LeftButton);
+            } else if (how == u"space") {
+                window->Command1->setFocus();
+                QTest::keyClick(window->Command1, Qt::Key_Space);
+            } else {
+                QTest::keyClick(window, Qt::Key_Escape);
+            }
+        });
+    });
+    window->Command1_Click();
+
+    QCOMPARE(captionDuringRun, u"Стоп"_s);
+    QCOMPARE(window->st->text(), u"Остановлено: скачано 1 файл"_s);
+    QCOMPARE(window->Command1->Caption(), u"Старт!"_s);
+    QVERIFY(window->Command1->EnabledCtrl());
+    QVERIFY(window->Combo1->isEnabled());
+    QVERIFY(!window->IsMarked(0));
+    QVERIFY(window->IsMarked(1));
+    // Nothing asked after the stop, not even song 2 again.
+    QCOMPARE(SongFetches(fx->site.requests()), 2);
+    const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void tst_Workflow::runWithNothingMarkedSaysSo()
+{
+    pickStation(Nashe);
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+    QCOMPARE(window->st->text(), u"Ничего не отмечено для скачивания"_s);
+    QCOMPARE(SongFetches(fx->site.requests()), 0);
 }
 
 QTEST_MAIN(tst_Workflow)
