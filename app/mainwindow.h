@@ -146,7 +146,8 @@ private:
     Work work = Work::None;
     bool stopRequested = false;
     quint64 playlistGeneration = 0; // changes whenever the list is replaced
-    bool settingsUnsaved = false;   // a write failed; said once, at the end of that work
+    bool settingsUnsaved = false;     // a write failed; said at the end of that work
+    bool settingsFailureTold = false; // and not again while writes keep failing
     // What waits for the next frame.
     QString pendingStatus;
     qint16 pendingPercent = 0;

@@ -78,7 +78,9 @@ void Main::SaveSettings()
     settings->setValue(Key(u"NoNum"), BoolText(Check2->Value()));
     settings->setValue(Key(u"SubFolsers"), BoolText(Check3->Value()));
     settings->sync();
-    // A store that cannot be written is told once, with the end of this work.
-    if (settings->status() != QSettings::NoError)
-        settingsUnsaved = true;
+    // A store that cannot be written is told once, with the end of this work; once
+    // it can be written again, a new failure is told again.
+    const bool failed = settings->status() != QSettings::NoError;
+    settingsUnsaved = failed && !settingsFailureTold;
+    settingsFailureTold = failed;
 }

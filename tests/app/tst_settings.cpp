@@ -1,11 +1,12 @@
 #include "check.h"
+#include "g.h"
 #include "workflowfixture.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -30,6 +31,9 @@ private Q_SLOTS:
     void updateCheck_data();
     void updateCheck();
     void updateCheckOncePerDay();
+    void updateCheckWithoutAReply_data();
+    void updateCheckWithoutAReply();
+    void unwritableStoreIsTold();
 
 private:
     Main *start(const Values &values);
@@ -140,10 +144,13 @@ void tst_Settings::updateCheck_data()
     QTest::addColumn<QString>("siteVersion");
     QTest::addColumn<bool>("answerYes");
     QTest::addColumn<bool>("offered");
-    QTest::newRow("same version") << u"1.1"_s << true << false;
-    QTest::newRow("newer, yes") << u"1.2"_s << true << true;
-    QTest::newRow("newer, no") << u"1.2"_s << false << true;
-    QTest::newRow("older") << u"1.0"_s << false << true;
+    QTest::addColumn<QString>("stamp");
+    QTest::newRow("same version") << u"1.1"_s << true << false << u"01.01.2014"_s;
+    QTest::newRow("newer, yes") << u"1.2"_s << true << true << u"01.01.2014"_s;
+    QTest::newRow("newer, no") << u"1.2"_s << false << true << u"01.01.2014"_s;
+    QTest::newRow("older") << u"1.0"_s << false << true << u"01.01.2014"_s;
+    // Days are compared for equality, never in text order.
+    QTest::newRow("stamp sorting after today") << u"1.1"_s << false << false << u"31.12.2013"_s;
 }
 
 void tst_Settings::updateCheck()
@@ -151,8 +158,9 @@ void tst_Settings::updateCheck()
     QFETCH(QString, siteVersion);
     QFETCH(bool, answerYes);
     QFETCH(bool, offered);
+    QFETCH(QString, stamp);
     fx->site.setVersion(siteVersion);
-    fx->writeSettings({{u"LastUpdate"_s, u"01.01.2014"_s}, {u"Station"_s, u"2"_s}});
+    fx->writeSettings({{u"LastUpdate"_s, stamp}, {u"Station"_s, u"2"_s}});
     Main *window = fx->createWindow();
     fx->prompts->questionAnswer = answerYes;
     window->Load();
@@ -181,6 +189,52 @@ void tst_Settings::updateCheckOncePerDay()
     start({{u"LastUpdate"_s, WorkflowFixture::today()}});
     QVERIFY(fx->site.requests().isEmpty());
     QVERIFY(fx->shown.isEmpty());
+}
+
+void tst_Settings::updateCheckWithoutAReply_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("refused") << false;
+    QTest::newRow("silent") << true;
+}
+
+void tst_Settings::updateCheckWithoutAReply()
+{
+    QFETCH(bool, silent);
+    QTcpServer quiet; // accepts and never answers
+    QVERIFY(quiet.listen(QHostAddress::LocalHost));
+    const quint16 port = quiet.serverPort();
+    if (!silent)
+        quiet.close();
+    fx->writeSettings({{u"LastUpdate"_s, u"01.01.2014"_s}, {u"Station"_s, u"5"_s}});
+    QSettings(fx->settingsPath(), QSettings::IniFormat)
+        .setValue(u"Main/UpdateHost"_s, u"127.0.0.1:"_s + QString::number(port));
+    Main *window = fx->createWindow();
+    // Only the check's own deadline can end a silent wait here.
+    window->G->findChild<QTimer *>(u"Timeout"_s)->setInterval(600000);
+    window->Load();
+
+    QCOMPARE(fx->stored(u"LastUpdate"_s), u"01.01.2014"_s); // asked again next start
+    QVERIFY(fx->shown.isEmpty());
+    QCOMPARE(window->Combo1->currentIndex(), 5);
+    window->show();
+    QTRY_VERIFY(window->SongCount() > 0); // the start-up load still comes
+}
+
+void tst_Settings::unwritableStoreIsTold()
+{
+    // A folder where the settings file should be: nothing can be written there.
+    const QString store = fx->dir.filePath(u"store"_s);
+    QVERIFY(QDir().mkpath(store));
+    Main *window = fx->createWindow();
+    window->setSettingsStore(std::make_unique<QSettings>(store, QSettings::IniFormat));
+    window->Load();
+    window->Combo1->setCurrentIndex(5);
+    Q_EMIT window->Combo1->activated(5);
+    QVERIFY(window->st->text().endsWith(u" (настройки не сохранены)"_s));
+    // Said once: the next load says nothing more about it.
+    Q_EMIT window->Combo1->activated(5);
+    QVERIFY(!window->st->text().contains(u"настройки"_s));
 }
 
 QTEST_MAIN(tst_Settings)

@@ -1,3 +1,4 @@
+#include "runreport.h"
 #include "songfiles.h"
 
 #include <QDir>
@@ -15,6 +16,8 @@ private Q_SLOTS:
     void longTitlesAreCappedKeepingExtension_data();
     void longTitlesAreCappedKeepingExtension();
     void folders();
+    void runReport_data();
+    void runReport();
 };
 
 void tst_SongFiles::fileName_data()
@@ -87,6 +90,39 @@ void tst_SongFiles::folders()
     QCOMPARE(StationFolder(u"/music"_s, u"Наше Радио"_s),
              u"/music"_s + sep + u"Наше Радио"_s + sep);
     QCOMPARE(DateFolder(u"/m/S"_s + sep, u"16.06.2014"_s), u"/m/S"_s + sep + u"16.06.2014"_s + sep);
+}
+
+void tst_SongFiles::runReport_data()
+{
+    QTest::addColumn<int>("marked");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("failed");
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("nothing marked")
+        << 0 << 0 << 0 << false << u"Ничего не отмечено для скачивания"_s;
+    QTest::newRow("1 file") << 1 << 1 << 0 << false << u"Готово: скачано 1 файл"_s;
+    QTest::newRow("3 files") << 3 << 3 << 0 << false << u"Готово: скачано 3 файла"_s;
+    QTest::newRow("5 files") << 5 << 5 << 0 << false << u"Готово: скачано 5 файлов"_s;
+    QTest::newRow("11 to 14 take the genitive")
+        << 12 << 12 << 0 << false << u"Готово: скачано 12 файлов"_s;
+    QTest::newRow("21 is singular again") << 21 << 21 << 0 << false << u"Готово: скачано 21 файл"_s;
+    QTest::newRow("all present already") << 2 << 0 << 0 << false << u"Готово: скачано 0 файлов"_s;
+    QTest::newRow("exactly one failed") << 1 << 0 << 1 << false << u"Не скачано 1 файл"_s;
+    QTest::newRow("some failed") << 7 << 4 << 3 << false
+                                 << u"Готово: скачано 4 файла, не скачано 3"_s;
+    QTest::newRow("stopped") << 9 << 2 << 0 << true << u"Остановлено: скачано 2 файла"_s;
+}
+
+void tst_SongFiles::runReport()
+{
+    QFETCH(int, marked);
+    QFETCH(int, stored);
+    QFETCH(int, failed);
+    QFETCH(bool, stopped);
+    QFETCH(QString, text);
+    QCOMPARE(RunReport({marked, stored, failed, stopped}), text);
 }
 
 QTEST_GUILESS_MAIN(tst_SongFiles)
