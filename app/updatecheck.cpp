@@ -15,8 +15,13 @@ using namespace Qt::StringLiterals;
 VersionReply ReadVersionReply(const QString &reply)
 {
     const QString crlf = u"\r\n"_s;
+    // The first web address, in either scheme: download pages are HTTPS nowadays.
+    const qsizetype plain = reply.indexOf(u"http://");
+    const qsizetype secure = reply.indexOf(u"https://");
+    const QString scheme =
+        secure >= 0 && (plain < 0 || secure < plain) ? u"https://"_s : u"http://"_s;
     return {ExtractBetween(reply, u"#version info"_s + crlf, crlf),
-            u"http://"_s + ExtractBetween(reply, u"http://"_s, crlf)};
+            scheme + ExtractBetween(reply, scheme, crlf)};
 }
 
 bool OffersUpdate(const VersionReply &reply, const QString &appVersion)

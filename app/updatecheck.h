@@ -3,8 +3,8 @@
 #include <QString>
 
 // What the version script's reply names: the version on the line after the
-// first "#version info" line, and the first "http://" address (headers
-// included) with the rest of its line.
+// first "#version info" line, and the first "http://" or "https://" address
+// (headers included) with the rest of its line.
 struct VersionReply
 {
     QString version;

@@ -38,6 +38,11 @@ void tst_UpdateCheck::readReply_data()
         << u"HTTP/1.0 200 OK\r\nX-Mirror: http://mirror/\r\n\r\n#version info\r\n2.0\r\n"
            "http://h/d/\r\n"_s
         << u"2.0"_s << u"http://mirror/"_s << true;
+    QTest::newRow("https address") << head + u"#version info\r\n1.2\r\nhttps://h/d/\r\n"_s
+                                   << u"1.2"_s << u"https://h/d/"_s << true;
+    QTest::newRow("the first address of either scheme")
+        << head + u"#version info\r\n1.2\r\nhttp://a/\r\nhttps://b/\r\n"_s << u"1.2"_s
+        << u"http://a/"_s << true;
     QTest::newRow("empty reply") << u""_s << u""_s << u"http://"_s << false;
 }
 

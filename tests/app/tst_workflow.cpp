@@ -1,8 +1,10 @@
 #include "check.h"
+#include "g.h"
 #include "playlistmodel.h"
 #include "runreport.h"
 #include "sitecontent.h"
 #include "stationtable.h"
+#include "testcertificates.h"
 #include "uccalendar.h"
 #include "workflowfixture.h"
 #include "xpb.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSslConfiguration>
 #include <QTest>
 #include <QTimer>
 
@@ -59,6 +62,7 @@ private Q_SLOTS:
     void stoppingARun_data();
     void stoppingARun();
     void runWithNothingMarkedSaysSo();
+    void wholeJobOverTls();
 
 private:
     void pickStation(int index);
@@ -399,6 +403,42 @@ void tst_Workflow::runWithNothingMarkedSaysSo()
     window->Command1_Click();
     QCOMPARE(window->st->text(), u"Ничего не отмечено для скачивания"_s);
     QCOMPARE(SongFetches(fx->site.requests()), 0);
+}
+
+void tst_Workflow::wholeJobOverTls()
+{
+    TestCertificates certificates;
+    QVERIFY2(certificates.create(), qPrintable(certificates.errorText()));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificates.certificate(TestCertificates::Kind::Good));
+    tls.setPrivateKey(certificates.key(TestCertificates::Kind::Good));
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+    ChartSite site;
+    site.useTls(tls);
+    QVERIFY(site.listen());
+    {
+        QSettings store(fx->settingsPath(), QSettings::IniFormat);
+        store.setValue(u"Main/ChartHost"_s, u"https://"_s + site.hostAndPort());
+    }
+    window = fx->createWindow();
+    window->G->addTrustedCertificates({certificates.caCertificate()});
+    window->Load();
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    QCOMPARE(window->SongCount(), SiteContent::Songs(u"nashe"_s, WorkflowFixture::today()).size());
+    QVERIFY(window->Songs().at(0).url.startsWith(u"https://"_s));
+    window->SetMarked(0, true);
+    window->SetMarked(2, true);
+    window->Text2->setText(musicFolder());
+    window->Command1_Click();
+
+    QCOMPARE(window->st->text(), u"Готово: скачано 2 файла"_s);
+    const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
+    for (const int row : {0, 2}) {
+        const SongEntry &song = window->Songs().at(row);
+        QCOMPARE(ReadFile(folder + PositionText(song.position) + u' ' + song.title + u".mp3"_s),
+                 SiteContent::SongFile(u"nashe"_s, WorkflowFixture::today(), song.position));
+    }
 }
 
 QTEST_MAIN(tst_Workflow)
