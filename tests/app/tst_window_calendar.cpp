@@ -1,9 +1,11 @@
 #include "fakeprompts.h"
+#include "g.h"
 #include "mainwindow.h"
 #include "quietsettings.h"
 #include "uccalendar.h"
 
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,8 +123,11 @@ void tst_WindowCalendar::keysAndMonthButtonsPickToo()
     window->Text1->setText(u"18.06.2014"_s);
     OpenCalendar();
     ucCalendar *cal = window->Cal;
+    // No station chosen: a pick fills the box and asks the network nothing.
+    QSignalSpy connections(window->G, &G::log);
     QTest::keyClick(cal, Qt::Key_Left);
     QCOMPARE(window->Text1->text(), u"17.06.2014"_s);
+    QVERIFY(connections.isEmpty());
     QVERIFY(cal->isHidden());
 
     OpenCalendar();

@@ -17,6 +17,7 @@ private Q_SLOTS:
     void pressMoveOutReleaseOutside();
     void pressThatTookFocusStillLeavesOnFirstMoveOut();
     void pressAndReleaseInside();
+    void releaseOutsideWithoutAMoveIsNoClick();
     void rightButtonShowsNoPressAndNeverClicks();
     void enteringWithButtonsHeldTakesTheirMask();
     void backInsideWithButtonHeldClicksOnRelease();
@@ -82,6 +83,15 @@ void tst_ButtonInput::pressAndReleaseInside()
     QCOMPARE(*log, (QStringList{u"MouseIn 1"_s, u"MouseMove 0 1 5 5"_s, u"MouseDown 1 1 5 5"_s,
                                 u"Click"_s, u"MouseUp 1 1 5 5"_s, u"MouseIn 0"_s,
                                 u"MouseMove 0 0 6 5"_s}));
+}
+
+void tst_ButtonInput::releaseOutsideWithoutAMoveIsNoClick()
+{
+    b->mouseMove(0, 0, 5, 5, true);
+    b->mouseDown(1, 0, 5, 5, true);
+    b->mouseUp(1, 0, 50, 5, false); // the pointer jumped out between press and release
+    QVERIFY(!log->contains(u"Click"_s));
+    QCOMPARE(b->pressState(), 0);
 }
 
 void tst_ButtonInput::rightButtonShowsNoPressAndNeverClicks()
