@@ -29,11 +29,13 @@ void ScriptedServer::accept()
         socket->setParent(this);
         const int connection = Connections++;
         const Reply &reply = Replies[qMin<qsizetype>(connection, Replies.size() - 1)];
+        // Every connection gets its entry, also one closed at once, so that
+        // Requests[connection] belongs to that connection.
+        Requests.append(QByteArray());
         if (reply.CloseAtOnce) {
             socket->disconnectFromHost();
             continue;
         }
-        Requests.append(QByteArray());
         connect(socket, &QTcpSocket::readyRead, this,
                 [this, socket, connection] { readRequest(socket, connection); });
     }
