@@ -29,7 +29,9 @@ void ScriptedServer::accept()
         socket->setParent(this);
         const int connection = Connections++;
         const Reply &reply = Replies[qMin<qsizetype>(connection, Replies.size() - 1)];
-        Requests.append(QByteArray()); // one per connection, so they index alike
+        // Every connection gets its entry, also one closed at once, so that
+        // Requests[connection] belongs to that connection.
+        Requests.append(QByteArray());
         if (reply.CloseAtOnce) {
             socket->disconnectFromHost();
             continue;

@@ -38,7 +38,8 @@ public:
     // "http://127.0.0.1:port" + path
     QString url(const QString &path) const;
     int connections() const { return Connections; }
-    // The complete requests received so far, in order.
+    // The request of each connection so far, by connection number; empty for one
+    // closed at once.
     const QList<QByteArray> &requests() const { return Requests; }
 
 Q_SIGNALS:

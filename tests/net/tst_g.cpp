@@ -96,7 +96,8 @@ private Q_SLOTS:
     void redirectsThatAreNotFollowed_data();
     void redirectsThatAreNotFollowed();
     void postRedirectedAsGetWithoutBody();
-    void sentAgainAfterSilence();
+    void sentAgainAfterNoAnswer_data();
+    void sentAgainAfterNoAnswer();
     void sendingAgainIsBounded_data();
     void sendingAgainIsBounded();
     void partialResponseThenResetDeliveredAsReceived();
@@ -287,14 +288,30 @@ void tst_G::postRedirectedAsGetWithoutBody()
     QCOMPARE(g.Met, 1);
 }
 
-void tst_G::sentAgainAfterSilence()
+void tst_G::sentAgainAfterNoAnswer_data()
 {
+    QTest::addColumn<bool>("closeAtOnce");
+
     // The watchdog's real 5 s: the first connection never answers.
-    ScriptedServer server({ScriptedServer::silent(), ScriptedServer::respond(page("second"))});
+    QTest::newRow("first connection silent") << false;
+    QTest::newRow("first connection closed at once") << true;
+}
+
+void tst_G::sentAgainAfterNoAnswer()
+{
+    QFETCH(bool, closeAtOnce);
+    Reply first = ScriptedServer::silent();
+    first.CloseAtOnce = closeAtOnce;
+    ScriptedServer server({first, ScriptedServer::respond(page("second"))});
     G g;
     QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nsecond"_s);
     QCOMPARE(server.connections(), 2);
-    QCOMPARE(server.requests().at(0), server.requests().at(1));
+    QCOMPARE(server.requests().size(), 2);
+    QVERIFY(server.requests().at(1).startsWith("GET / HTTP/1.0\r\n"));
+    if (closeAtOnce)
+        QVERIFY(server.requests().at(0).isEmpty());
+    else
+        QCOMPARE(server.requests().at(0), server.requests().at(1));
 }
 
 void tst_G::sendingAgainIsBounded_data()
