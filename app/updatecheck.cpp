@@ -31,8 +31,12 @@ bool OffersUpdate(const VersionReply &reply, const QString &appVersion)
 
 QString UpdateMessage(const VersionReply &reply)
 {
-    return u"Обнаружена более новая версия программы - "_s + reply.version +
-           u"\r\nПерейти к странице загрузки "_s + reply.link;
+    // Whatever the server sends, the question stays a question one can read.
+    const auto shown = [](const QString &text, qsizetype most) {
+        return text.size() > most ? text.left(most) + u'…' : text;
+    };
+    return u"Обнаружена более новая версия программы - "_s + shown(reply.version, 40) +
+           u"\r\nПерейти к странице загрузки "_s + shown(reply.link, 300);
 }
 
 void Main::CheckForUpdate()

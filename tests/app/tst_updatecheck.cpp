@@ -63,6 +63,11 @@ void tst_UpdateCheck::message()
     QCOMPARE(UpdateMessage({u"1.2"_s, u"http://h/d/"_s}),
              u"Обнаружена более новая версия программы - 1.2\r\n"
              "Перейти к странице загрузки http://h/d/"_s);
+    // An absurd reply is cut in the question; the link itself is left as it came.
+    const QString huge = QString(100000, u'9');
+    const QString text = UpdateMessage({huge, u"http://h/"_s + huge});
+    QVERIFY(text.size() < 500);
+    QVERIFY(text.contains(u"- 9999"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateCheck)

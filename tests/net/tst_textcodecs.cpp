@@ -57,6 +57,8 @@ void tst_TextCodecs::deUtfOfByteText()
 {
     const QByteArray response = "charset=utf-8\r\n\r\n\xd0\x9f\xd1\x80\xd0\xb8";
     QCOMPARE(TextCodecs::DeUTF(Ansi::toText(response)), u"charset=utf-8\r\n\r\nПри"_s);
+    // Text that declares nothing comes back as it is, never narrowed to the code page.
+    QCOMPARE(TextCodecs::DeUTF(u"café 中"_s), u"café 中"_s);
 }
 
 void tst_TextCodecs::toUtf_data()
