@@ -20,12 +20,12 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QTimer>
@@ -230,6 +230,12 @@ void Main::connectControls()
     connect(Command1, &XpB::Click, this, &Main::Command1_Click);
     connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
     connect(uiPace, &QTimer::timeout, this, &Main::ShowPending);
+    // Escape stops a run wherever the focus is in the window.
+    auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, this, [this] {
+        if (Running())
+            StopRun();
+    });
 }
 
 void Main::closeEvent(QCloseEvent *event)
@@ -238,15 +244,6 @@ void Main::closeEvent(QCloseEvent *event)
     closing = true;
     G->Abort();
     QWidget::closeEvent(event);
-}
-
-void Main::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && Running()) {
-        StopRun();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 bool Main::eventFilter(QObject *watched, QEvent *event)

@@ -377,7 +377,9 @@ void tst_Workflow::stoppingARun()
                 window->Command1->setFocus();
                 QTest::keyClick(window->Command1, Qt::Key_Space);
             } else {
-                QTest::keyClick(window, Qt::Key_Escape);
+                // Wherever the focus is: here on the list.
+                window->List1->setFocus();
+                QTest::keyClick(window->List1, Qt::Key_Escape);
             }
         });
     });
