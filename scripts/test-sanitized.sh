@@ -7,7 +7,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${SANITIZE_BUILD_DIR:-$top/build-asan}
 
 "$top/scripts/install-deps.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNETRAWL_SANITIZE=ON
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNETRAWL_SANITIZE=ON \
+  -DTUNETRAWL_BENCHMARKS=OFF
 cmake --build "$build"
 
 # The build already stops at the first error; these make the run strict as well.
