@@ -4,7 +4,8 @@
 // without an fdatasync and a rename per file, as the run commits), by one curl
 // process and by wget -i. Each round runs every variant into an empty folder, in
 // a rotating order; medians are compared. Also the paint events of the window per
-// song, by widget.
+// song, by widget. Options: --rounds N (5), --songs N (200), --song-kib N (64),
+// --only-window (the window's runs alone, for a profiler).
 
 #include "benchkit.h"
 #include "check.h"
@@ -65,9 +66,14 @@ int main(int argc, char **argv)
     setUpLikeProgram();
     int rounds = 5, songCount = 200;
     qint64 songKiB = 64;
+    bool onlyWindow = false; // for a profiler: the window's runs alone
     const QStringList args = app.arguments();
-    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == u"--rounds"_s)
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--only-window"_s)
+            onlyWindow = true;
+        else if (i + 1 == args.size())
+            break;
+        else if (args[i] == u"--rounds"_s)
             rounds = args[++i].toInt();
         else if (args[i] == u"--songs"_s)
             songCount = args[++i].toInt();
@@ -130,6 +136,8 @@ int main(int argc, char **argv)
     QString status, breakdown;
     for (int round = 0; round < rounds; ++round) {
         for (int i = 0; i < 5; ++i) {
+            if (onlyWindow && (round + i) % 5 != 0)
+                continue;
             syncAll();
             switch ((round + i) % 5) {
             case 0: {
