@@ -584,8 +584,13 @@ void G::finish(Outcome outcome, ResponseSummary::End ended)
     RedirectCount = 0;
     Sends = 0;
     Delivered = true;
-    LightPace->stop();
-    showIndicator();
+    // The end shows at once, and opens a frame: a request started right after
+    // shows its colours when that frame is over, so a run of quick requests
+    // repaints the light once a frame rather than twice a request.
+    if (Wanted != Shown) {
+        showIndicator();
+        LightPace->start();
+    }
     if (WaitFlag) {
         if (WaitLoop)
             WaitLoop->quit();
