@@ -73,7 +73,7 @@ void Main::DownloadSelected()
             }
             tally.stored += done.result == PartFile::Commit::Done ? 1 : 0;
             if (generation == playlistGeneration)
-                SetMarked(done.tag, false);
+                ShowSongDone(done.tag);
         }
     };
     for (int row = 0; row < SongCount(); ++row) {
@@ -91,7 +91,7 @@ void Main::DownloadSelected()
             return;
         switch (EntryAt(path)) {
         case Entry::Song:
-            SetMarked(row, false);
+            ShowSongDone(row);
             continue;
         case Entry::NotASong:
             ++tally.failed;
