@@ -1,6 +1,7 @@
 #include "ansicodec.h"
 #include "g.h"
 #include "nginxinstance.h"
+#include "testcertificates.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -20,6 +21,7 @@ private Q_SLOTS:
     void initTestCase();
     void everyByteValueArrivesIntact();
     void largeRandomFileArrivesIntact();
+    void tlsBodyReachesItsSinkInLargePieces();
     void returnedRedirectIsFollowed();
     void notFoundPageComesBackAsText();
 
@@ -42,6 +44,27 @@ QByteArray bodyOf(const QByteArray &response)
     const qsizetype end = response.indexOf("\r\n\r\n");
     return end < 0 ? QByteArray() : response.mid(end + 4);
 }
+
+// Keeps what it is given and counts the pieces.
+class CountingSink : public ByteSink
+{
+public:
+    QByteArray Bytes;
+    int Writes = 0;
+
+    bool restart() override
+    {
+        Bytes.clear();
+        Writes = 0;
+        return true;
+    }
+    bool write(QByteArrayView bytes) override
+    {
+        Bytes += bytes;
+        ++Writes;
+        return true;
+    }
+};
 
 } // namespace
 
@@ -110,6 +133,30 @@ void tst_G_Nginx::largeRandomFileArrivesIntact()
     QVERIFY(bodyOf(response) == Random);
     QVERIFY(!percent.isEmpty());
     QVERIFY(percent.last().at(0).value<qint16>() >= 100);
+}
+
+void tst_G_Nginx::tlsBodyReachesItsSinkInLargePieces()
+{
+    TestCertificates certificates;
+    QVERIFY2(certificates.create(), qPrintable(certificates.errorText()));
+    NginxInstance tls;
+    tls.setCertificate(certificates.certificateFile(TestCertificates::Kind::Good),
+                       certificates.keyFile(TestCertificates::Kind::Good));
+    QVERIFY2(tls.start(Root.path()), qPrintable(tls.errorText()));
+    G client;
+    client.addTrustedCertificates({certificates.caCertificate()});
+    QTimer watchdog;
+    connect(&watchdog, &QTimer::timeout, &client, &G::Abort);
+    watchdog.start(60000);
+
+    CountingSink sink;
+    QString url = tls.url(u"/random.bin"_s);
+    const ResponseSummary response = client.RetStream(url, sink);
+    QVERIFY(response.success() && response.whole());
+    QVERIFY(sink.Bytes == Random);
+    // The socket decrypts 4 KiB at a time; the sink gets what each arrival brought.
+    QVERIFY2(sink.Writes < Random.size() / 8192,
+             qPrintable(u"%1 pieces for %2 bytes"_s.arg(sink.Writes).arg(Random.size())));
 }
 
 void tst_G_Nginx::returnedRedirectIsFollowed()
