@@ -2,10 +2,12 @@
 // nginx through the real window («Старт!» until every song is committed), against
 // the same 200 URLs fetched into files by a bare socket in this process (with and
 // without an fdatasync and a rename per file, as the run commits), by one curl
-// process and by wget -i. Each round runs every variant into an empty folder, in
-// a rotating order; medians are compared. Also the paint events of the window per
-// song, by widget. Options: --rounds N (5), --songs N (200), --song-kib N (64),
-// --only-window (the window's runs alone, for a profiler).
+// process and by wget -i (each as it comes, keeping one connection, and made to
+// connect for every URL as the program's HTTP/1.0 client does). Each round runs
+// every variant into an empty folder, in a rotating order; medians are compared.
+// Also the paint events of the window per song, by widget. Options: --rounds N
+// (5), --songs N (200), --song-kib N (64), --only-window (the window's runs
+// alone, for a profiler).
 
 #include "benchkit.h"
 #include "check.h"
@@ -131,15 +133,16 @@ int main(int argc, char **argv)
     settle(300);
 
     PaintCounter paints(window.get());
-    QList<double> run, bare, bareCommitted, curlRun, wgetRun, paintsPerSong;
+    QList<double> run, bare, bareCommitted, curlRun, wgetRun, curlClose, wgetClose, paintsPerSong;
+    constexpr int variants = 7;
     bool complete = true;
     QString status, breakdown;
     for (int round = 0; round < rounds; ++round) {
-        for (int i = 0; i < 5; ++i) {
-            if (onlyWindow && (round + i) % 5 != 0)
+        for (int i = 0; i < variants; ++i) {
+            if (onlyWindow && (round + i) % variants != 0)
                 continue;
             syncAll();
-            switch ((round + i) % 5) {
+            switch ((round + i) % variants) {
             case 0: {
                 window->Check1->setValue(true);
                 paints.reset();
@@ -166,18 +169,27 @@ int main(int argc, char **argv)
                 complete = complete && clearFolder(elsewhere) == songCount;
                 break;
             }
-            case 3: {
+            case 3:
+            case 5: {
+                // Plain curl keeps one connection for every URL; with HTTP/1.0 it
+                // connects for each, as the program's client does.
+                const bool perSong = (round + i) % variants == 5;
                 const QString before = QDir::currentPath();
                 QDir::setCurrent(elsewhere);
-                const ChildRun c = runChild(curl, curlArguments);
+                const ChildRun c = runChild(
+                    curl, (perSong ? QStringList{u"--http1.0"_s} : QStringList()) + curlArguments);
                 QDir::setCurrent(before);
-                curlRun.append(c.ms);
+                (perSong ? curlClose : curlRun).append(c.ms);
                 complete = complete && c.exitCode == 0 && clearFolder(elsewhere) == songCount;
                 break;
             }
-            case 4: {
-                const ChildRun w = runChild(wget, {u"-q"_s, u"-P"_s, elsewhere, u"-i"_s, listFile});
-                wgetRun.append(w.ms);
+            case 4:
+            case 6: {
+                const bool perSong = (round + i) % variants == 6;
+                const ChildRun w = runChild(
+                    wget, (perSong ? QStringList{u"--no-http-keep-alive"_s} : QStringList()) +
+                              QStringList{u"-q"_s, u"-P"_s, elsewhere, u"-i"_s, listFile});
+                (perSong ? wgetClose : wgetRun).append(w.ms);
                 complete = complete && w.exitCode == 0 && clearFolder(elsewhere) == songCount;
                 break;
             }
@@ -198,14 +210,20 @@ int main(int argc, char **argv)
     printSeries("bare socket, fdatasync + rename", bareCommitted, "ms", 1);
     printSeries("curl, one process, -o per URL", curlRun, "ms", 1);
     printSeries("wget -i list", wgetRun, "ms", 1);
-    std::printf("  per song: run %.3f ms, bare %.3f ms, bare committed %.3f ms, curl %.3f ms\n",
+    printSeries("curl --http1.0: a connection each", curlClose, "ms", 1);
+    printSeries("wget --no-http-keep-alive", wgetClose, "ms", 1);
+    std::printf("  per song: run %.3f ms, bare %.3f ms, bare committed %.3f ms, curl %.3f ms, "
+                "curl --http1.0 %.3f ms\n",
                 median(run) / songCount, median(bare) / songCount,
-                median(bareCommitted) / songCount, median(curlRun) / songCount);
+                median(bareCommitted) / songCount, median(curlRun) / songCount,
+                median(curlClose) / songCount);
     std::printf("  overhead per song over the bare socket             %.3f ms\n", overhead);
     std::printf("  overhead per song over the bare socket, committed  %.3f ms\n",
                 overheadCommitted);
-    std::printf("  ratio run / curl %.2f, run / wget %.2f\n", median(run) / median(curlRun),
-                median(run) / median(wgetRun));
+    std::printf("  ratio run / curl %.2f, run / wget %.2f; with a connection per song: run / "
+                "curl %.2f, run / wget %.2f\n",
+                median(run) / median(curlRun), median(run) / median(wgetRun),
+                median(run) / median(curlClose), median(run) / median(wgetClose));
     printSeries("paint events per song", paintsPerSong, "", 2);
     std::printf("  by widget (per song, last run): %s\n", qPrintable(breakdown));
     std::printf("targets:\n");
