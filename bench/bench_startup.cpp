@@ -6,6 +6,8 @@
 // application object was made and when the first frame was out, and ends the
 // process there. Runs alternate between the two; medians are compared. A third,
 // the minimal window with one line of text, shows what loading fonts costs.
+// Options: --runs N (31), --warmup N (3), --compare PATH (another build of the
+// program, started in the same runs).
 
 #include "benchkit.h"
 #include "formdesign.h"
@@ -57,10 +59,13 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int runs = 31, warmup = 3;
+    QString otherBuild; // another build of the program, timed in the same runs
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == u"--runs"_s)
             runs = args[++i].toInt();
+        else if (args[i] == u"--compare"_s)
+            otherBuild = args[++i];
         else if (args[i] == u"--warmup"_s)
             warmup = args[++i].toInt();
     }
@@ -88,8 +93,10 @@ int main(int argc, char **argv)
 
     // The program, the minimal window, the minimal window with a line of text;
     // the order turns every run.
-    const QList<std::pair<QString, QStringList>> starts{
+    QList<std::pair<QString, QStringList>> starts{
         {program, {}}, {minimal, minimalSize}, {minimal, minimalSize + QStringList{u"--label"_s}}};
+    if (!otherBuild.isEmpty())
+        starts.append({otherBuild, {}});
     QList<QList<double>> created(starts.size()), painted(starts.size());
     for (int i = 0; i < warmup + runs; ++i) {
         for (qsizetype step = 0; step < starts.size(); ++step) {
@@ -127,6 +134,11 @@ int main(int argc, char **argv)
                 "%+.1f ms)\n",
                 median(programPainted) / median(painted[2]),
                 median(painted[2]) - median(minimalPainted));
+    if (!otherBuild.isEmpty()) {
+        printSeries("--compare build: spawn to frame", painted[3], "ms", 1);
+        std::printf("  ratio --compare build / minimal window  %.2f\n",
+                    median(painted[3]) / median(minimalPainted));
+    }
     std::printf("targets:\n");
     return verdict(u"within 1.3 x the minimal window (%1)"_s.arg(ratio, 0, 'f', 2), ratio <= 1.3)
                ? 0
