@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "check.h"
+#include "commitqueue.h"
 #include "datetext.h"
 #include "g.h"
 #include "partfile.h"
@@ -13,6 +14,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -59,7 +62,22 @@ void Main::DownloadSelected()
     // The list is looked at anew after every wait: handlers run inside it.
     const quint64 generation = playlistGeneration;
     RunTally tally;
+    // Whole songs reach the disk while the next ones are fetched; leaving early,
+    // the queue lets the songs it holds finish.
+    CommitQueue commits;
+    const auto takeCommitted = [&] {
+        for (const CommitQueue::Finished &done : commits.takeFinished()) {
+            if (done.result == PartFile::Commit::Failed) {
+                ++tally.failed;
+                continue;
+            }
+            tally.stored += done.result == PartFile::Commit::Done ? 1 : 0;
+            if (generation == playlistGeneration)
+                ShowSongDone(done.tag);
+        }
+    };
     for (int row = 0; row < SongCount(); ++row) {
+        takeCommitted();
         if (stopRequested || generation != playlistGeneration)
             break;
         const SongEntry song = Songs().at(row);
@@ -67,9 +85,13 @@ void Main::DownloadSelected()
             continue;
         ++tally.marked;
         const QString path = folder + SongFileName(song, Check2->Value());
+        // A song of the same name still on its way to the disk is there already.
+        commits.waitFor(path);
+        if (closing)
+            return;
         switch (EntryAt(path)) {
         case Entry::Song:
-            SetMarked(row, false);
+            ShowSongDone(row);
             continue;
         case Entry::NotASong:
             ++tally.failed;
@@ -80,26 +102,29 @@ void Main::DownloadSelected()
 
         ShowCurrentSong(row);
         ShowStatus(u"Скачивание "_s + song.title.left(36) + u"..."_s);
-        PartFile part(folder);
-        if (!part.open()) {
+        auto part = std::make_unique<PartFile>(folder);
+        if (!part->open()) {
             ++tally.failed;
             continue;
         }
         QString url = song.url;
-        const ResponseSummary response = G->RetStream(url, part);
+        const ResponseSummary response = G->RetStream(url, *part);
         if (closing)
             return;
         if (stopRequested || generation != playlistGeneration)
             break; // the song in flight goes with its part file
-        const PartFile::Commit stored =
-            IsStorableSong(response) ? part.commit(path) : PartFile::Commit::Failed;
-        if (stored == PartFile::Commit::Failed) {
+        if (!IsStorableSong(response)) {
             ++tally.failed;
             continue;
         }
-        tally.stored += stored == PartFile::Commit::Done ? 1 : 0;
-        SetMarked(row, false);
+        commits.commit(std::move(part), path, row);
+        if (closing)
+            return;
     }
+    commits.waitForAll();
+    if (closing)
+        return;
+    takeCommitted();
     tally.stopped = stopRequested || generation != playlistGeneration;
     FinishWork(RunReport(tally));
 }

@@ -30,6 +30,8 @@
 #include <QStylePainter>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 const QString Main::AppVersion = QStringLiteral(TUNETRAWL_VERSION);
@@ -420,6 +422,17 @@ void Main::ShowCurrentSong(int row)
         ShowPending();
 }
 
+void Main::ShowSongDone(int row)
+{
+    if (pendingDoneGeneration != playlistGeneration) {
+        pendingDone.clear(); // rows of a list that is gone
+        pendingDoneGeneration = playlistGeneration;
+    }
+    pendingDone.append(row);
+    if (!uiPace->isActive())
+        ShowPending();
+}
+
 void Main::ShowPending()
 {
     bool shownSomething = false;
@@ -457,6 +470,24 @@ void Main::ShowPending()
             shownSomething = true;
         }
     }
+    if (!pendingDone.isEmpty() && pendingDoneGeneration == playlistGeneration) {
+        // One change of the marks, so one repaint of the list and one List1_Click.
+        std::sort(pendingDone.begin(), pendingDone.end());
+        QItemSelection done;
+        for (qsizetype i = 0; i < pendingDone.size();) {
+            qsizetype last = i;
+            while (last + 1 < pendingDone.size() && pendingDone[last + 1] <= pendingDone[last] + 1)
+                ++last;
+            const QModelIndex top = Playlist->index(pendingDone[i], 0);
+            const QModelIndex bottom = Playlist->index(pendingDone[last], 0);
+            if (top.isValid() && bottom.isValid())
+                done.append(QItemSelectionRange(top, bottom));
+            i = last + 1;
+        }
+        List1->selectionModel()->select(done, QItemSelectionModel::Deselect);
+        shownSomething = true;
+    }
+    pendingDone.clear();
     // Whatever comes within the next frame waits for its end.
     if (shownSomething)
         uiPace->start();

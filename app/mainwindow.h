@@ -133,6 +133,9 @@ private:
     // frame while work runs; the last word of a load or run is shown at once.
     void ShowStatus(const QString &text);
     void ShowCurrentSong(int row);
+    // A song of the run is done: its mark goes with the next frame, together
+    // with those of the songs done within it.
+    void ShowSongDone(int row);
     void ShowPending();
     void FinishWork(const QString &status);
 
@@ -151,6 +154,8 @@ private:
     QString pendingStatus;
     qint16 pendingPercent = 0;
     int pendingRow = -1;
+    QList<int> pendingDone;            // rows whose marks go
+    quint64 pendingDoneGeneration = 0; // the list they belong to
     bool statusDirty = false;
     bool percentDirty = false;
     qint16 shownPercent = 0;

@@ -368,6 +368,24 @@ void G::dataArrived()
         readTunnelReply();
         return;
     }
+    // A TLS socket says so for every 4 KiB it decrypts, all within one go over
+    // what the network brought; taken once that go is over, a song reaches its
+    // file in pieces of that whole size, not 4 KiB at a time.
+    if (Tls) {
+        if (!TakeQueued) {
+            TakeQueued = true;
+            QMetaObject::invokeMethod(this, &G::takeArrived, Qt::QueuedConnection);
+        }
+        return;
+    }
+    takeArrived();
+}
+
+void G::takeArrived()
+{
+    TakeQueued = false;
+    if (!ConnectionOpen || !WS || TunnelPending)
+        return; // the close processing has read the rest
     Timeout->stop();
     Idle->start();
     if (!readPending())
@@ -584,8 +602,13 @@ void G::finish(Outcome outcome, ResponseSummary::End ended)
     RedirectCount = 0;
     Sends = 0;
     Delivered = true;
-    LightPace->stop();
-    showIndicator();
+    // The end shows at once, and opens a frame: a request started right after
+    // shows its colours when that frame is over, so a run of quick requests
+    // repaints the light once a frame rather than twice a request.
+    if (Wanted != Shown) {
+        showIndicator();
+        LightPace->start();
+    }
     if (WaitFlag) {
         if (WaitLoop)
             WaitLoop->quit();

@@ -106,6 +106,7 @@ private:
     void socketConnected();
     void sendRequest();
     void dataArrived();
+    void takeArrived();
     bool readTunnelReply();
     bool readPending();
     void failReading();
@@ -152,6 +153,7 @@ private:
     // The connection in progress.
     bool Tls = false;
     bool TunnelPending = false; // waiting for the proxy's answer to CONNECT
+    bool TakeQueued = false;    // a read of what arrived over TLS is on its way
     QByteArray TunnelReply;
     QString TlsProblem; // why the handshake failed; no attempt follows
     PeerClose Peer;

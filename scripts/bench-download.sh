@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# Downloads a large file through the HTTP client and through curl from a local nginx
-# and prints the time ratio and the client's peak memory.
-# Options go to the program: --size-mib N (256), --runs N (5).
+# A 256 MiB song from a local nginx through the real window, over HTTP and over
+# TLS, against curl -o file of the same URL into the same folder; the window's peak
+# memory and what it keeps after the run. Options go to the program:
+# --size-mib N (256), --rounds N (5), --no-tls, --tls-only.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$top/build}
-
-"$top/scripts/install-deps.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target bench_download
-
-exec "$build/bench/bench_download" "$@"
+. "$(dirname "$0")/bench-env.sh" bench_download
+on_display "$build/bench/bench_download" "$@"

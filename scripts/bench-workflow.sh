@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Times big playlists (32767 songs: load, parse and fill, mark all) and a run
-# over 200 songs against the stand-in chart site, beside in-run references.
+# A 32767-song history page loaded into the real window (with its parts, curl and a
+# bare socket beside it, and the memory holding the list), then a run over 200
+# songs of 64 KiB against a bare socket, curl and wget fetching the same URLs into
+# files, with the window's paint events per song. Both from a local nginx.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$top/build}
-
-"$top/scripts/install-deps.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target bench_workflow
-
-exec "$build/bench/bench_workflow" "$@"
+. "$(dirname "$0")/bench-env.sh" bench_playlist bench_run
+status=0
+on_display "$build/bench/bench_playlist" || status=1
+echo
+on_display "$build/bench/bench_run" || status=1
+exit $status

@@ -12,7 +12,7 @@ packages=(
                              # tests, run as children on free loopback ports, so any system
                              # service these start on install does not matter
   openssl                    # makes the throw-away certificates of the TLS tests
-  curl                       # reference client for the server self-test and the benchmark
+  curl wget                  # reference clients for the server self-test and the benchmarks
   ncal                       # outside oracle for the calendar's month grid
   mpg123                     # checks that the stand-in site serves playable MP3s
   xvfb x11-utils imagemagick # screenshots of the real window

@@ -177,8 +177,25 @@ void ucCalendar::PaintCalendar()
 {
     if (!initialised)
         return;
+    canvasStale = true;
+    if (isVisible()) {
+        RenderIfStale();
+        update();
+    }
+}
+
+void ucCalendar::RenderIfStale() const
+{
+    if (!canvasStale)
+        return;
+    canvasStale = false;
     canvas = CalendarPainter::Render(model, size(), {palette(), hasFocus, logicalDpiY()});
-    update();
+}
+
+QImage ucCalendar::Picture() const
+{
+    RenderIfStale();
+    return canvas;
 }
 
 void ucCalendar::SnapSize()
@@ -333,8 +350,15 @@ CalendarGeometry::TitleMetrics ucCalendar::TitleMetrics() const
             metrics.horizontalAdvance(QString::number(model.DisplayYear()))};
 }
 
+void ucCalendar::showEvent(QShowEvent *event)
+{
+    RenderIfStale();
+    QWidget::showEvent(event);
+}
+
 void ucCalendar::paintEvent(QPaintEvent *)
 {
+    RenderIfStale();
     QPainter painter(this);
     if (canvas.isNull())
         painter.fillRect(rect(), palette().button());

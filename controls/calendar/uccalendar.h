@@ -192,7 +192,7 @@ public:
     CalendarGeometry Geometry() const { return CalendarGeometry(size(), model); }
     CalendarGeometry::TitleMetrics TitleMetrics() const;
     // The last picture painted, as the widget shows it.
-    QImage Picture() const { return canvas; }
+    QImage Picture() const;
     bool RunMode() const { return runMode; }
     int TrimWidth() const { return trimWidth; }
     int TrimHeight() const { return trimHeight; }
@@ -205,6 +205,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -227,6 +228,7 @@ private:
     // repainted, then Change and, for a clicked day, Click.
     void Settle(bool settled, bool clicked);
     void PaintCalendar();
+    void RenderIfStale() const;
     void SnapSize();
     void ResizeBy(int dw, int dh);
     void setColor(quint32 CalendarModel::Colors::*member, quint32 value);
@@ -237,7 +239,10 @@ private:
     MenuCaptionTable menuCaptions;
     CalendarMenu *mnuMonths = nullptr;
     CalendarMenu *mnuYears = nullptr;
-    QImage canvas;
+    // Painted when shown or looked at: a hidden calendar (the date picker until it
+    // opens) only notes that its picture is out of date.
+    mutable QImage canvas;
+    mutable bool canvasStale = false;
     bool hasFocus = false;
     bool mouseFocus = false;
     bool runMode = false;

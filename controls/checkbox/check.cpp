@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QImageReader>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -15,6 +17,22 @@ namespace {
 
 constexpr int PictureSide = 13;
 constexpr int PollInterval = 50;
+
+// Read as PNG outright: a reader left to guess the format first asks every image
+// plugin installed, loading each one, which the program's start waited for.
+QPixmap LoadPicture(CheckPicture picture)
+{
+    const QString path = PictureResource(picture);
+    QPixmap pixmap;
+    if (QPixmapCache::find(path, &pixmap))
+        return pixmap;
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    pixmap = QPixmap::fromImage(reader.read());
+    if (!pixmap.isNull())
+        QPixmapCache::insert(path, pixmap);
+    return pixmap;
+}
 
 } // namespace
 
@@ -164,7 +182,7 @@ void Check::showPicture(CheckPicture picture)
 {
     if (picture == shown && !Picture1->picture().isNull())
         return;
-    const QPixmap pixmap(PictureResource(picture));
+    const QPixmap pixmap = LoadPicture(picture);
     // A picture that does not load leaves the previous one in place.
     if (pixmap.isNull())
         return;

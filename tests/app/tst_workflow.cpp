@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QTest>
 #include <QTimer>
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void runStoresMarkedSongs();
     void secondRunFetchesNothing();
     void equalTitlesWithoutNumbersFetchOnce();
+    void marksOfARunGoAtMostOnceAFrame();
     void failedSongsLeaveNoFileAndStayMarked();
     void closingMidRunExitsPromptly();
     void folderThatCannotBeMadeEndsTheRun();
@@ -231,6 +233,26 @@ void tst_Workflow::equalTitlesWithoutNumbersFetchOnce()
     QCOMPARE(songRequests,
              QStringList{u"GET /songs/nashe/%1/2.mp3"_s.arg(WorkflowFixture::today())});
     QVERIFY(!window->IsMarked(9));
+}
+
+void tst_Workflow::marksOfARunGoAtMostOnceAFrame()
+{
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    window->Text2->setText(musicFolder());
+    // The first run fetches every song, the second finds each on disk at once.
+    for (int run = 0; run < 2; ++run) {
+        window->Check1->setValue(true);
+        QSignalSpy changes(window->List1->selectionModel(), &QItemSelectionModel::selectionChanged);
+        QElapsedTimer clock;
+        clock.start();
+        window->Command1_Click();
+        // One change at the first song, one each frame (16 ms), one at the end.
+        const qint64 frames = clock.elapsed() / 16;
+        QVERIFY2(changes.count() <= frames + 2,
+                 qPrintable(u"%1 changes in %2 ms"_s.arg(changes.count()).arg(clock.elapsed())));
+        QCOMPARE(window->MarkedCount(), 1); // the song without an address
+    }
 }
 
 void tst_Workflow::failedSongsLeaveNoFileAndStayMarked()

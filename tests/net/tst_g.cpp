@@ -71,6 +71,21 @@ int connectionAttempts(const QSignalSpy &logSpy)
     return count;
 }
 
+// Counts the palette changes of a widget: each is a new colour of the light.
+class PaletteChanges : public QObject
+{
+public:
+    explicit PaletteChanges(QWidget *widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::PaletteChange ? 1 : 0;
+        return false;
+    }
+};
+
 // A loopback port nobody listens on.
 quint16 closedPort()
 {
@@ -104,6 +119,7 @@ private Q_SLOTS:
     void stallAfterFirstDataIsNoTimeout();
     void secondCallWhileWaitingReturnsEmpty();
     void refererIsTheEndOfTheChain();
+    void lightChangesAtMostTwiceAFrame();
     void cookiesOfARedirectGoWithTheNextRequest();
     void resDeliversNonWaitingCalls();
     void refusedAddresses_data();
@@ -392,6 +408,25 @@ void tst_G::refererIsTheEndOfTheChain()
     QVERIFY(server.requests().at(1).contains("\r\nReferer: \r\n"));
     QVERIFY(server.requests().at(2).contains("\r\nReferer: " + server.url(u"/b"_s).toLatin1() +
                                              "\r\n"));
+}
+
+void tst_G::lightChangesAtMostTwiceAFrame()
+{
+    // Requests one after another, as a run of small songs makes them.
+    ScriptedServer server({ScriptedServer::respond(page("song"))});
+    G g;
+    PaletteChanges changes(g.findChild<QWidget *>(u"I"_s));
+    QElapsedTimer clock;
+    clock.start();
+    constexpr int requests = 50;
+    for (int i = 0; i < requests; ++i)
+        QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nsong"_s);
+    // The pacing timer shows one colour a frame (16 ms), each end one more.
+    const qint64 frames = clock.elapsed() / 16 + 1;
+    QVERIFY2(changes.count <= 2 * frames + 1,
+             qPrintable(u"%1 changes in %2 ms"_s.arg(changes.count).arg(clock.elapsed())));
+    // The end of the last request shows at once.
+    QCOMPARE(light(g), g.palette().color(QPalette::Button));
 }
 
 void tst_G::cookiesOfARedirectGoWithTheNextRequest()

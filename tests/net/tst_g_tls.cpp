@@ -34,6 +34,7 @@ private Q_SLOTS:
     void badCertificatesAreRefused();
     void stalledHandshakeEndsByIdleTime();
     void tunnelThroughAProxy();
+    void bodyReachesItsSinkInLargePieces();
 
 private:
     QTemporaryDir Root;
@@ -110,6 +111,27 @@ private:
 
     QTcpServer Server;
     QHash<QTcpSocket *, QByteArray> Heads;
+};
+
+// Keeps what it is given and counts the pieces.
+class CountingSink : public ByteSink
+{
+public:
+    QByteArray Bytes;
+    int Writes = 0;
+
+    bool restart() override
+    {
+        Bytes.clear();
+        Writes = 0;
+        return true;
+    }
+    bool write(QByteArrayView bytes) override
+    {
+        Bytes += bytes;
+        ++Writes;
+        return true;
+    }
 };
 
 } // namespace
@@ -267,6 +289,19 @@ void tst_G_Tls::tunnelThroughAProxy()
     const QByteArray authority = "127.0.0.1:" + QByteArray::number(Tls.port());
     QCOMPARE(proxy.requests[0],
              "CONNECT " + authority + " HTTP/1.0\r\nHost: " + authority + "\r\n\r\n");
+}
+
+void tst_G_Tls::bodyReachesItsSinkInLargePieces()
+{
+    G g;
+    g.addTrustedCertificates({Certificates.caCertificate()});
+    CountingSink sink;
+    const ResponseSummary summary = Stream(g, Tls.url(u"/song.mp3"_s), sink);
+    QVERIFY(summary.success() && summary.whole());
+    QVERIFY(sink.Bytes == Song);
+    // The socket decrypts 4 KiB at a time; the sink gets what each arrival brought.
+    QVERIFY2(sink.Writes < Song.size() / 8192,
+             qPrintable(u"%1 pieces for %2 bytes"_s.arg(sink.Writes).arg(Song.size())));
 }
 
 QTEST_MAIN(tst_G_Tls)

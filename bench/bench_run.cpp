@@ -1,0 +1,240 @@
+// What a user waits for in a run over many small songs: 200 songs of 64 KiB from
+// nginx through the real window («Старт!» until every song is committed), against
+// the same 200 URLs fetched into files by a bare socket in this process (with and
+// without an fdatasync and a rename per file, as the run commits), by one curl
+// process and by wget -i (each as it comes, keeping one connection, and made to
+// connect for every URL as the program's HTTP/1.0 client does). Each round runs
+// every variant into an empty folder, in a rotating order; medians are compared.
+// Also the paint events of the window per song, by widget. Options: --rounds N
+// (5), --songs N (200), --song-kib N (64), --only-window (the window's runs
+// alone, for a profiler).
+
+#include "benchkit.h"
+#include "check.h"
+#include "mainwindow.h"
+#include "nginxinstance.h"
+#include "songfiles.h"
+#include "windowkit.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace Bench;
+
+namespace {
+
+double ms(qint64 fromNs)
+{
+    return double(nowNs() - fromNs) / 1e6;
+}
+
+// Every URL into its own file in folder, one after another.
+bool bareRun(const QStringList &urls, const QString &folder, bool commitLikeTheRun)
+{
+    bool ok = true;
+    for (int i = 0; i < urls.size(); ++i) {
+        const QString name = folder + u"/song%1.mp3"_s.arg(i);
+        const QString part = commitLikeTheRun ? folder + u"/.part"_s : name;
+        const int fd = ::open(QFile::encodeName(part).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        ok = ok && fd >= 0 && bareFetch(urls[i], fd) > 0;
+        if (commitLikeTheRun)
+            ok = ok && ::fdatasync(fd) == 0;
+        ok = ok && ::close(fd) == 0;
+        if (commitLikeTheRun)
+            ok = ok && ::rename(QFile::encodeName(part).constData(),
+                                QFile::encodeName(name).constData()) == 0;
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    choosePlatform();
+    QApplication app(argc, argv);
+    setUpLikeProgram();
+    int rounds = 5, songCount = 200;
+    qint64 songKiB = 64;
+    bool onlyWindow = false; // for a profiler: the window's runs alone
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--only-window"_s)
+            onlyWindow = true;
+        else if (i + 1 == args.size())
+            break;
+        else if (args[i] == u"--rounds"_s)
+            rounds = args[++i].toInt();
+        else if (args[i] == u"--songs"_s)
+            songCount = args[++i].toInt();
+        else if (args[i] == u"--song-kib"_s)
+            songKiB = args[++i].toLongLong();
+    }
+    const QString curl = findProgram(u"curl"_s), wget = findProgram(u"wget"_s);
+    if (curl.isEmpty() || wget.isEmpty() || NginxInstance::program().isEmpty()) {
+        std::fprintf(stderr, "needs curl, wget and nginx (scripts/install-deps.sh)\n");
+        return 2;
+    }
+    QTemporaryDir root, work;
+    NginxInstance nginx;
+    if (!root.isValid() || !work.isValid() || !nginx.start(root.path())) {
+        std::fprintf(stderr, "nginx: %s\n", qPrintable(nginx.errorText()));
+        return 2;
+    }
+
+    // The songs and a static page naming them.
+    QDir().mkpath(root.filePath(u"songs"_s));
+    QStringList urls;
+    QByteArray blocks;
+    for (int i = 1; i <= songCount; ++i) {
+        const QString path = u"/songs/%1.mp3"_s.arg(i, 3, 10, QLatin1Char('0'));
+        writeRandomFile(root.path() + path, songKiB * 1024, quint32(i));
+        urls.append(nginx.url(path));
+        blocks += songBlock(u"Artist %1"_s.arg(i), u"Song %1"_s.arg(i), urls.last());
+    }
+    const QString today = QDate::currentDate().toString(u"dd.MM.yyyy"_s);
+    const QString pageFolder = root.filePath(u"dinamit/history/"_s + today);
+    QDir().mkpath(pageFolder);
+    writeFile(pageFolder + u"/index.html"_s, historyPage(blocks));
+    const QString listFile = work.filePath(u"urls.txt"_s);
+    writeFile(listFile, urls.join(u'\n').toUtf8() + '\n');
+    QStringList curlArguments{u"-sS"_s};
+    for (int i = 0; i < urls.size(); ++i)
+        curlArguments << u"-o"_s << u"song%1.mp3"_s.arg(i) << urls[i];
+
+    const QString music = work.filePath(u"music"_s);
+    const QString elsewhere = work.filePath(u"elsewhere"_s);
+    QDir().mkpath(music);
+    QDir().mkpath(elsewhere);
+    const QString host = nginx.url(QString()).mid(7);
+    auto window =
+        openWindow(work.filePath(u"tunetrawl.conf"_s),
+                   {{u"ChartHost"_s, host}, {u"UpdateHost"_s, host}, {u"Path"_s, music + u'/'}});
+    window->Combo1->setCurrentIndex(1);
+    window->Combo1_Click();
+    if (window->SongCount() != songCount) {
+        std::fprintf(stderr, "the list was not loaded: %s\n", qPrintable(window->st->text()));
+        return 2;
+    }
+    const QString stationFolder =
+        StationFolder(window->Text2->text(), window->Combo1->currentText());
+    settle(300);
+
+    PaintCounter paints(window.get());
+    QList<double> run, bare, bareCommitted, curlRun, wgetRun, curlClose, wgetClose, paintsPerSong;
+    constexpr int variants = 7;
+    bool complete = true;
+    QString status, breakdown;
+    for (int round = 0; round < rounds; ++round) {
+        for (int i = 0; i < variants; ++i) {
+            if (onlyWindow && (round + i) % variants != 0)
+                continue;
+            syncAll();
+            switch ((round + i) % variants) {
+            case 0: {
+                window->Check1->setValue(true);
+                paints.reset();
+                const qint64 start = nowNs();
+                window->Command1_Click();
+                run.append(ms(start));
+                paintsPerSong.append(double(paints.total()) / songCount);
+                breakdown = paints.breakdown(songCount);
+                status = window->st->text();
+                complete = complete && clearFolder(stationFolder) == songCount;
+                break;
+            }
+            case 1: {
+                const qint64 start = nowNs();
+                complete = complete && bareRun(urls, elsewhere, false);
+                bare.append(ms(start));
+                complete = complete && clearFolder(elsewhere) == songCount;
+                break;
+            }
+            case 2: {
+                const qint64 start = nowNs();
+                complete = complete && bareRun(urls, elsewhere, true);
+                bareCommitted.append(ms(start));
+                complete = complete && clearFolder(elsewhere) == songCount;
+                break;
+            }
+            case 3:
+            case 5: {
+                // Plain curl keeps one connection for every URL; with HTTP/1.0 it
+                // connects for each, as the program's client does.
+                const bool perSong = (round + i) % variants == 5;
+                const QString before = QDir::currentPath();
+                QDir::setCurrent(elsewhere);
+                const ChildRun c = runChild(
+                    curl, (perSong ? QStringList{u"--http1.0"_s} : QStringList()) + curlArguments);
+                QDir::setCurrent(before);
+                (perSong ? curlClose : curlRun).append(c.ms);
+                complete = complete && c.exitCode == 0 && clearFolder(elsewhere) == songCount;
+                break;
+            }
+            case 4:
+            case 6: {
+                const bool perSong = (round + i) % variants == 6;
+                const ChildRun w = runChild(
+                    wget, (perSong ? QStringList{u"--no-http-keep-alive"_s} : QStringList()) +
+                              QStringList{u"-q"_s, u"-P"_s, elsewhere, u"-i"_s, listFile});
+                (perSong ? wgetClose : wgetRun).append(w.ms);
+                complete = complete && w.exitCode == 0 && clearFolder(elsewhere) == songCount;
+                break;
+            }
+            }
+        }
+    }
+    syncAll();
+
+    const double overhead = (median(run) - median(bare)) / songCount;
+    const double overheadCommitted = (median(run) - median(bareCommitted)) / songCount;
+    std::printf("%d songs of %lld KiB from nginx, %d rounds, window shown on %s\n", songCount,
+                songKiB, rounds, qPrintable(platformNote()));
+    std::printf("  every file stored: %s; the status line after the run: «%s»\n",
+                complete ? "yes" : "NO", qPrintable(status));
+    std::printf("(d) run through the window\n");
+    printSeries("run through the window", run, "ms", 1);
+    printSeries("bare socket into files", bare, "ms", 1);
+    printSeries("bare socket, fdatasync + rename", bareCommitted, "ms", 1);
+    printSeries("curl, one process, -o per URL", curlRun, "ms", 1);
+    printSeries("wget -i list", wgetRun, "ms", 1);
+    printSeries("curl --http1.0: a connection each", curlClose, "ms", 1);
+    printSeries("wget --no-http-keep-alive", wgetClose, "ms", 1);
+    std::printf("  per song: run %.3f ms, bare %.3f ms, bare committed %.3f ms, curl %.3f ms, "
+                "curl --http1.0 %.3f ms\n",
+                median(run) / songCount, median(bare) / songCount,
+                median(bareCommitted) / songCount, median(curlRun) / songCount,
+                median(curlClose) / songCount);
+    std::printf("  overhead per song over the bare socket             %.3f ms\n", overhead);
+    std::printf("  overhead per song over the bare socket, committed  %.3f ms\n",
+                overheadCommitted);
+    std::printf("  ratio run / curl %.2f, run / wget %.2f; with a connection per song: run / "
+                "curl %.2f, run / wget %.2f\n",
+                median(run) / median(curlRun), median(run) / median(wgetRun),
+                median(run) / median(curlClose), median(run) / median(wgetClose));
+    printSeries("paint events per song", paintsPerSong, "", 2);
+    std::printf("  by widget (per song, last run): %s\n", qPrintable(breakdown));
+    std::printf("targets:\n");
+    bool met = verdict(u"every file stored"_s, complete);
+    met =
+        verdict(u"overhead over the bare socket <= 0.4 ms per song (%1)"_s.arg(overhead, 0, 'f', 3),
+                overhead <= 0.4) &&
+        met;
+    met = verdict(u"run <= curl fetching the same URLs into files (%1)"_s.arg(
+                      median(run) / median(curlRun), 0, 'f', 2),
+                  median(run) <= median(curlRun)) &&
+          met;
+    return met ? 0 : 1;
+}
