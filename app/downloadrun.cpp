@@ -89,6 +89,8 @@ void Main::DownloadSelected()
         commits.waitFor(path);
         if (closing)
             return;
+        if (stopRequested || generation != playlistGeneration)
+            break;
         switch (EntryAt(path)) {
         case Entry::Song:
             ShowSongDone(row);
