@@ -20,6 +20,8 @@ private Q_SLOTS:
     void wholeBody_data();
     void wholeBody();
     void markerCutByAnArrival();
+    void markerAfterTheEnd_data();
+    void markerAfterTheEnd();
     void bodyWithoutHeadRefused();
     void sinkRefusalFailsTheFeed();
 };
@@ -172,6 +174,38 @@ void tst_ResponseReader::markerCutByAnArrival()
     }
     Read cutShort(Keep::BodyOnly, {QByteArrayView(response).chopped(1)});
     QVERIFY(!cutShort.reader.redirectMarkerSeen());
+}
+
+void tst_ResponseReader::markerAfterTheEnd_data()
+{
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<bool>("redirect");
+
+    QTest::newRow("after the declared length ignored")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok302 Found") << false;
+    QTest::newRow("after the last chunk ignored")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "2\r\nok\r\n0\r\n\r\n303 See Other")
+        << false;
+    QTest::newRow("in the last bytes of the declared length")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\nok302 Found") << true;
+    QTest::newRow("after broken chunk framing counts")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "zz\r\n302 Found")
+        << true;
+}
+
+void tst_ResponseReader::markerAfterTheEnd()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(bool, redirect);
+    // However the bytes arrive: whole, or cut anywhere.
+    const QByteArrayView all(response);
+    QCOMPARE(Read(Keep::WholeResponse, {all}).reader.redirectMarkerSeen(), redirect);
+    for (qsizetype cut = 1; cut < response.size(); ++cut) {
+        Read read(Keep::WholeResponse, {all.first(cut), all.sliced(cut)});
+        QVERIFY2(read.reader.redirectMarkerSeen() == redirect, qPrintable(QString::number(cut)));
+    }
 }
 
 void tst_ResponseReader::bodyWithoutHeadRefused()
