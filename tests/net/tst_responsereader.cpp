@@ -22,6 +22,8 @@ private Q_SLOTS:
     void markerCutByAnArrival();
     void markerAfterTheEnd_data();
     void markerAfterTheEnd();
+    void chunkSizeLimits_data();
+    void chunkSizeLimits();
     void bodyWithoutHeadRefused();
     void sinkRefusalFailsTheFeed();
 };
@@ -206,6 +208,31 @@ void tst_ResponseReader::markerAfterTheEnd()
         Read read(Keep::WholeResponse, {all.first(cut), all.sliced(cut)});
         QVERIFY2(read.reader.redirectMarkerSeen() == redirect, qPrintable(QString::number(cut)));
     }
+}
+
+void tst_ResponseReader::chunkSizeLimits_data()
+{
+    QTest::addColumn<QByteArray>("sizeLine");
+    QTest::addColumn<bool>("broken");
+
+    QTest::newRow("2^60 taken") << QByteArray("1000000000000000") << false;
+    QTest::newRow("2^60 + 1 refused") << QByteArray("1000000000000001") << true;
+    QTest::newRow("leading zeros taken") << QByteArray("00000000000000000000003") << false;
+    // The 16th digit would carry the size past 64 bits.
+    QTest::newRow("16 digits beyond 2^64 refused") << QByteArray("fffffffffffffff0") << true;
+    QTest::newRow("17 digits refused") << QByteArray("ffffffffffffffff0") << true;
+}
+
+void tst_ResponseReader::chunkSizeLimits()
+{
+    QFETCH(QByteArray, sizeLine);
+    QFETCH(bool, broken);
+    const QByteArray response =
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + sizeLine + "\r\nabc";
+    Read read(Keep::BodyOnly, {response});
+    QCOMPARE(read.reader.framingBroken(), broken);
+    QCOMPARE(read.sink.bytes(), broken ? QByteArray() : QByteArray("abc"));
+    QCOMPARE(read.reader.bodySize(), read.sink.size());
 }
 
 void tst_ResponseReader::bodyWithoutHeadRefused()
