@@ -76,9 +76,10 @@ bool ChunkedDecoder::endSizeLine()
         const int digit = hexValue(Line[i]);
         if (digit < 0)
             break;
-        size = size * 16 + digit;
-        if (size > MaxChunk)
+        // Refused before it grows: a size past 64 bits would wrap to a negative one.
+        if (size > (MaxChunk - digit) / 16)
             return false;
+        size = size * 16 + digit;
     }
     // Digits, then optional blanks and ";extension", then CR LF.
     if (i == 0)

@@ -1,6 +1,7 @@
 #include "closedecision.h"
 
 #include "redirecttarget.h"
+#include "requesttext.h"
 #include "responsereader.h"
 
 #include <array>
@@ -52,7 +53,9 @@ CloseDecision CloseDecision::decide(const ResponseReader &response, QStringView 
     if (!location)
         return {Deliver, {}};
     const QString target = RedirectTarget::resolve(currentUrl, *location);
-    if (target.isEmpty())
+    // Nor does one the client would refuse to send: a control character in a
+    // Location value (a lone LF, a NUL, a tab) would end the request as a failure.
+    if (target.isEmpty() || !RequestText::isSendable(target))
         return {Deliver, {}};
     return {Redirect, target};
 }

@@ -1,7 +1,7 @@
 #include "responsereader.h"
 
-#include "closedecision.h"
 #include "bytesink.h"
+#include "closedecision.h"
 
 namespace {
 
@@ -16,12 +16,16 @@ bool ResponseReader::feed(QByteArrayView bytes)
     if (bytes.isEmpty() || Complete)
         return true;
     Received += bytes.size();
-    scanForMarkers(bytes);
-    if (!HeadDone && !Headless && !takeHead(bytes))
-        return false;
-    if (Headless)
-        return deliver(bytes);
-    return bytes.isEmpty() || takeBody(bytes);
+    QByteArrayView rest = bytes;
+    bool kept = !HeadDone && !Headless ? takeHead(rest) : true;
+    qsizetype unused = 0;
+    if (kept && !rest.isEmpty())
+        kept = Headless ? deliver(rest) : takeBody(rest, unused);
+    // Bytes after the end of a framed body belong to no response. Reading them for
+    // markers would make a redirect of a page depending on whether they came in
+    // the same arrival as its last bytes.
+    scanForMarkers(bytes.chopped(unused));
+    return kept;
 }
 
 void ResponseReader::scanForMarkers(QByteArrayView bytes)
@@ -79,7 +83,7 @@ bool ResponseReader::takeHead(QByteArrayView &bytes)
     return true;
 }
 
-bool ResponseReader::takeBody(QByteArrayView bytes)
+bool ResponseReader::takeBody(QByteArrayView bytes, qsizetype &unused)
 {
     switch (Framing) {
     case Frame::UntilClose:
@@ -91,16 +95,20 @@ bool ResponseReader::takeBody(QByteArrayView bytes)
             bytes.first(qMin<qint64>(bytes.size(), Fields.length() - BodySize));
         BodySize += body.size();
         Complete = BodySize == Fields.length();
+        unused = bytes.size() - body.size();
         return deliver(body);
     }
     case Frame::Chunked: {
         bool kept = true;
-        Chunks.feed(bytes, [this, &kept](QByteArrayView data) {
+        const qsizetype used = Chunks.feed(bytes, [this, &kept](QByteArrayView data) {
             BodySize += data.size();
             kept = deliver(data);
             return kept;
         });
         Complete = Chunks.done();
+        // Broken framing leaves the response's end unknown: all of it still counts.
+        if (Complete)
+            unused = bytes.size() - used;
         return kept;
     }
     }

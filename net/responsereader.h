@@ -10,9 +10,9 @@ class ByteSink;
 
 // Follows one response as it arrives: finds the end of its head, reads the header
 // fields, frames the body (declared length, chunks, or until the close), watches
-// the whole stream for the status texts taken as redirects, and hands the sink
-// either the whole response or the body alone. Chunk framing is removed on the
-// way; nothing is kept but the head.
+// the response's bytes (framing included, nothing after its end) for the status
+// texts taken as redirects, and hands the sink either the whole response or the
+// body alone. Chunk framing is removed on the way; nothing is kept but the head.
 class ResponseReader
 {
 public:
@@ -53,7 +53,8 @@ private:
 
     void scanForMarkers(QByteArrayView bytes);
     bool takeHead(QByteArrayView &bytes);
-    bool takeBody(QByteArrayView bytes);
+    // unused: the bytes after the end of a framed body, once it is complete.
+    bool takeBody(QByteArrayView bytes, qsizetype &unused);
     bool deliver(QByteArrayView bytes);
 
     ByteSink *Sink = nullptr;

@@ -166,6 +166,15 @@ void tst_CloseDecision::decision_data()
     QTest::newRow("redirect to another scheme delivered")
         << QByteArray("HTTP/1.0 302 Found\r\nLocation: ftp://h.com/x\r\n\r\n") << 0 << 1
         << int(CloseDecision::Deliver) << u""_s;
+    QTest::newRow("Location with a lone line feed delivered")
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: /x\nHost: evil\r\n\r\n") << 0 << 1
+        << int(CloseDecision::Deliver) << u""_s;
+    QTest::newRow("Location with a NUL delivered")
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: http://h.com/\0x\r\n\r\n", 49) << 0 << 1
+        << int(CloseDecision::Deliver) << u""_s;
+    QTest::newRow("Location with a tab delivered")
+        << QByteArray("HTTP/1.0 302 Found\r\nLocation: /a\tb\r\n\r\n") << 0 << 1
+        << int(CloseDecision::Deliver) << u""_s;
 }
 
 void tst_CloseDecision::decision()

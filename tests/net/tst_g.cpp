@@ -271,6 +271,8 @@ void tst_G::redirectsThatAreNotFollowed_data()
     QTest::newRow("302 without Location") << QByteArray("HTTP/1.1 302 Found\r\n\r\n");
     QTest::newRow("Location without line end") << QByteArray("HTTP/1.1 302 Found\r\nLocation: /x");
     QTest::newRow("other scheme") << redirect("301 Moved Permanently", "ftp://127.0.0.1/x");
+    // Never asked: the target would carry a request line of its own.
+    QTest::newRow("line break in the target") << redirect("302 Found", "/b\nX-Evil: 1");
 }
 
 void tst_G::redirectsThatAreNotFollowed()
@@ -476,8 +478,6 @@ void tst_G::refusedAddresses_data()
 
     QTest::newRow("CR LF in the URL") << u"/a\r\nX-Evil: 1"_s << QByteArray() << 0;
     QTest::newRow("NUL in the URL") << u"/a"_s + QChar(0) << QByteArray() << 0;
-    QTest::newRow("line break in a redirect target")
-        << u"/a"_s << redirect("302 Found", "/b\nX-Evil: 1") << 1;
     QTest::newRow("port out of range") << u"(port)"_s << QByteArray() << 0;
 }
 

@@ -20,6 +20,10 @@ private Q_SLOTS:
     void wholeBody_data();
     void wholeBody();
     void markerCutByAnArrival();
+    void markerAfterTheEnd_data();
+    void markerAfterTheEnd();
+    void chunkSizeLimits_data();
+    void chunkSizeLimits();
     void bodyWithoutHeadRefused();
     void sinkRefusalFailsTheFeed();
 };
@@ -172,6 +176,63 @@ void tst_ResponseReader::markerCutByAnArrival()
     }
     Read cutShort(Keep::BodyOnly, {QByteArrayView(response).chopped(1)});
     QVERIFY(!cutShort.reader.redirectMarkerSeen());
+}
+
+void tst_ResponseReader::markerAfterTheEnd_data()
+{
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<bool>("redirect");
+
+    QTest::newRow("after the declared length ignored")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok302 Found") << false;
+    QTest::newRow("after the last chunk ignored")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "2\r\nok\r\n0\r\n\r\n303 See Other")
+        << false;
+    QTest::newRow("in the last bytes of the declared length")
+        << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\nok302 Found") << true;
+    QTest::newRow("after broken chunk framing counts")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "zz\r\n302 Found")
+        << true;
+}
+
+void tst_ResponseReader::markerAfterTheEnd()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(bool, redirect);
+    // However the bytes arrive: whole, or cut anywhere.
+    const QByteArrayView all(response);
+    QCOMPARE(Read(Keep::WholeResponse, {all}).reader.redirectMarkerSeen(), redirect);
+    for (qsizetype cut = 1; cut < response.size(); ++cut) {
+        Read read(Keep::WholeResponse, {all.first(cut), all.sliced(cut)});
+        QVERIFY2(read.reader.redirectMarkerSeen() == redirect, qPrintable(QString::number(cut)));
+    }
+}
+
+void tst_ResponseReader::chunkSizeLimits_data()
+{
+    QTest::addColumn<QByteArray>("sizeLine");
+    QTest::addColumn<bool>("broken");
+
+    QTest::newRow("2^60 taken") << QByteArray("1000000000000000") << false;
+    QTest::newRow("2^60 + 1 refused") << QByteArray("1000000000000001") << true;
+    QTest::newRow("leading zeros taken") << QByteArray("00000000000000000000003") << false;
+    // The 16th digit would carry the size past 64 bits.
+    QTest::newRow("16 digits beyond 2^64 refused") << QByteArray("fffffffffffffff0") << true;
+    QTest::newRow("17 digits refused") << QByteArray("ffffffffffffffff0") << true;
+}
+
+void tst_ResponseReader::chunkSizeLimits()
+{
+    QFETCH(QByteArray, sizeLine);
+    QFETCH(bool, broken);
+    const QByteArray response =
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + sizeLine + "\r\nabc";
+    Read read(Keep::BodyOnly, {response});
+    QCOMPARE(read.reader.framingBroken(), broken);
+    QCOMPARE(read.sink.bytes(), broken ? QByteArray() : QByteArray("abc"));
+    QCOMPARE(read.reader.bodySize(), read.sink.size());
 }
 
 void tst_ResponseReader::bodyWithoutHeadRefused()
