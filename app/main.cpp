@@ -1,9 +1,9 @@
 #include "appinfo.h"
 #include "commandline.h"
 #include "mainwindow.h"
+#include "programsetup.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -44,22 +44,11 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"tunetrawl"_s);
-    QApplication::setOrganizationName(u"tunetrawl"_s);
+    SetUpProgram();
     // Ties the window to its desktop entry (taskbar grouping, the icon on Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral(TUNETRAWL_APP_ID));
-    // Names of months and days come from the default locale: the program speaks Russian.
-    QLocale::setDefault(Russian);
     QTranslator qtTexts;
     InstallQtTexts(qtTexts);
-    // The layout was made for 8.25 pt Windows fonts; where they are missing, the
-    // nearest metric twins keep the captions within their places.
-    for (const QString &family : {u"MS Sans Serif"_s, u"Tahoma"_s})
-        QFont::insertSubstitutions(family, {u"Liberation Sans"_s, u"Arimo"_s, u"DejaVu Sans"_s});
-    QFont font(u"MS Sans Serif"_s);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
 
     Main window;
     window.Load();

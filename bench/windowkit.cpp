@@ -1,6 +1,7 @@
 #include "windowkit.h"
 
 #include "mainwindow.h"
+#include "programsetup.h"
 #include "prompts.h"
 
 #include <QApplication>
@@ -57,15 +58,7 @@ namespace Bench {
 
 void setUpLikeProgram()
 {
-    QApplication::setApplicationName(u"tunetrawl"_s);
-    QApplication::setOrganizationName(u"tunetrawl"_s);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    for (const QString &family : {u"MS Sans Serif"_s, u"Tahoma"_s})
-        QFont::insertSubstitutions(family, {u"Liberation Sans"_s, u"Arimo"_s, u"DejaVu Sans"_s});
-    QFont font(u"MS Sans Serif"_s);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    SetUpProgram();
 }
 
 std::unique_ptr<Main> openWindow(const QString &settingsPath, const QMap<QString, QString> &values)

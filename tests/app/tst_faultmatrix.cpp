@@ -54,6 +54,34 @@ QStringList Entries(const QString &folder)
                                   QDir::NoDotAndDotDot);
 }
 
+// The real window with scripted dialogs, short waits and its chart site at
+// chartPort; pick() loads «Наше Радио».
+struct HostileFixture
+{
+    QTemporaryDir dir;
+    QList<FakePrompts::Shown> shown;
+    QStringList opened;
+    Main window;
+
+    explicit HostileFixture(quint16 chartPort)
+    {
+        const QString store = dir.filePath(u"store.conf"_s);
+        QSettings(store, QSettings::IniFormat)
+            .setValue(u"Main/ChartHost"_s, u"127.0.0.1:"_s + QString::number(chartPort));
+        window.setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
+        window.setSettingsStore(std::make_unique<QSettings>(store, QSettings::IniFormat));
+        window.G->findChild<QTimer *>(u"Timeout"_s)->setInterval(200);
+        window.G->findChild<QTimer *>(u"Idle"_s)->setInterval(300);
+        window.Combo1->addItems({u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"Наше Радио"_s, u"6"_s});
+    }
+
+    void pick()
+    {
+        window.Combo1->setCurrentIndex(Nashe);
+        Q_EMIT window.Combo1->activated(Nashe);
+    }
+};
+
 } // namespace
 
 class tst_FaultMatrix : public QObject
@@ -95,21 +123,10 @@ void tst_FaultMatrix::pageFaults()
     const quint16 port = refused ? closed.serverPort() : server.port();
     closed.close();
 
-    QTemporaryDir dir;
-    QSettings(dir.filePath(u"store.conf"_s), QSettings::IniFormat)
-        .setValue(u"Main/ChartHost"_s, u"127.0.0.1:"_s + QString::number(port));
-    Main window;
-    QList<FakePrompts::Shown> shown;
-    QStringList opened;
-    window.setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
-    window.setSettingsStore(
-        std::make_unique<QSettings>(dir.filePath(u"store.conf"_s), QSettings::IniFormat));
-    window.G->findChild<QTimer *>(u"Timeout"_s)->setInterval(200);
-    window.G->findChild<QTimer *>(u"Idle"_s)->setInterval(300);
+    HostileFixture fx(port);
+    Main &window = fx.window;
     window.G->setMaxResponseSize(4096);
-    window.Combo1->addItems({u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"Наше Радио"_s, u"6"_s});
-    window.Combo1->setCurrentIndex(Nashe);
-    Q_EMIT window.Combo1->activated(Nashe);
+    fx.pick();
 
     QCOMPARE(window.st->text(),
              u"Не удалось получить плейлист Наше Радио за "_s + window.Text1->text());
@@ -185,22 +202,11 @@ void tst_FaultMatrix::songFaults()
 
     // The song's reply for every connection to its server; the page comes from another.
     ScriptedServer server({song});
-    QTemporaryDir dir;
     ScriptedServer pageServer({Respond(Page(server.url(u"/song"_s), title))});
-    QSettings(dir.filePath(u"store.conf"_s), QSettings::IniFormat)
-        .setValue(u"Main/ChartHost"_s, u"127.0.0.1:"_s + QString::number(pageServer.port()));
-
-    Main window;
-    QList<FakePrompts::Shown> shown;
-    QStringList opened;
-    window.setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
-    window.setSettingsStore(
-        std::make_unique<QSettings>(dir.filePath(u"store.conf"_s), QSettings::IniFormat));
-    window.G->findChild<QTimer *>(u"Timeout"_s)->setInterval(200);
-    window.G->findChild<QTimer *>(u"Idle"_s)->setInterval(300);
-    window.Combo1->addItems({u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"Наше Радио"_s, u"6"_s});
-    window.Combo1->setCurrentIndex(Nashe);
-    Q_EMIT window.Combo1->activated(Nashe);
+    HostileFixture fx(pageServer.port());
+    Main &window = fx.window;
+    const QTemporaryDir &dir = fx.dir;
+    fx.pick();
     QCOMPARE(window.SongCount(), 1);
 
     const QString folder = dir.filePath(u"Наше Радио"_s);
