@@ -8,6 +8,7 @@
 #include "g.h"
 #include "pathutil.h"
 #include "playlistmodel.h"
+#include "programsetup.h"
 #include "progressreadout.h"
 #include "prompts.h"
 #include "stationtable.h"
@@ -197,7 +198,7 @@ void Main::createControls()
 
     st = TransparentLabel(this, u"st"_s, u"Выберите радиостанцию"_s);
     st->setAlignment(Qt::AlignCenter);
-    QFont tahoma(u"Tahoma"_s);
+    QFont tahoma(ProgramFontFamily(u"Tahoma"_s));
     tahoma.setStyleHint(QFont::SansSerif);
     tahoma.setPointSizeF(8.25);
     st->setFont(tahoma);
