@@ -20,6 +20,9 @@ bool SaveToFile(const QString &path, QByteArrayView bytes)
     // current user would let root replace anything.
     if (target.exists() && (!target.isFile() || !(target.permissions() & QFileDevice::WriteOwner)))
         return false;
+    // A link, even one leading nowhere, would be followed out of the folder.
+    if (target.isSymLink())
+        return false;
 
     QSaveFile file(cleanPath);
     if (!file.open(QIODevice::WriteOnly))
