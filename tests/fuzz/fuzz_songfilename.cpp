@@ -36,20 +36,6 @@ qsizetype StoredSize(const QString &name)
 #endif
 }
 
-bool ValidUtf16(QStringView text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate()) {
-            if (i + 1 == text.size() || !text[i + 1].isLowSurrogate())
-                return false;
-            ++i;
-        } else if (text[i].isLowSurrogate()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

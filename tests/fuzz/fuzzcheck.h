@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,21 @@ inline QByteArray FuzzShown(const QString &text)
             shown += "\\u" + QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
     }
     return shown;
+}
+
+// Every surrogate in its pair.
+inline bool ValidUtf16(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate()) {
+            if (i + 1 == text.size() || !text[i + 1].isLowSurrogate())
+                return false;
+            ++i;
+        } else if (text[i].isLowSurrogate()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 inline QByteArray FuzzShown(const QByteArray &bytes)

@@ -473,27 +473,22 @@ void tst_G::resDeliversNonWaitingCalls()
 void tst_G::refusedAddresses_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("firstReply");
-    QTest::addColumn<int>("connections");
 
-    QTest::newRow("CR LF in the URL") << u"/a\r\nX-Evil: 1"_s << QByteArray() << 0;
-    QTest::newRow("NUL in the URL") << u"/a"_s + QChar(0) << QByteArray() << 0;
-    QTest::newRow("port out of range") << u"(port)"_s << QByteArray() << 0;
+    QTest::newRow("CR LF in the URL") << u"/a\r\nX-Evil: 1"_s;
+    QTest::newRow("NUL in the URL") << u"/a"_s + QChar(0);
+    QTest::newRow("port out of range") << u"(port)"_s;
 }
 
 void tst_G::refusedAddresses()
 {
     QFETCH(QString, path);
-    QFETCH(QByteArray, firstReply);
-    QFETCH(int, connections);
-    ScriptedServer server({ScriptedServer::respond(firstReply.isEmpty() ? page("x") : firstReply),
-                           ScriptedServer::respond(page("must not be asked"))});
+    ScriptedServer server({ScriptedServer::respond(page("x"))});
     const QString url = path == u"(port)"_s ? u"http://127.0.0.1:70000/"_s : server.url(path);
     G g;
     QSignalSpy logSpy(&g, &G::log);
     QCOMPARE(get(g, url), QString());
     QVERIFY(!g.isBizy());
-    QCOMPARE(server.connections(), connections);
+    QCOMPARE(server.connections(), 0); // nothing was sent
     QVERIFY(!logSpy.isEmpty());
     // The control goes on working.
     QVERIFY(get(g, server.url(u"/ok"_s)).startsWith(u"HTTP/1.0 200 OK"_s));
