@@ -39,11 +39,19 @@ bool RequestText::isHttps(QStringView url)
 
 bool RequestText::isSendable(QStringView url)
 {
+    // Only what ends or breaks the request line. C1 code points are ordinary here:
+    // U+0098 stands for byte 0x98, which UTF-8 addresses hold («И» is D0 98).
     for (const QChar c : url) {
-        if (c.category() == QChar::Other_Control)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             return false;
     }
     return true;
+}
+
+QString RequestText::sentReferer() const
+{
+    // An address from a secure page never travels in the clear.
+    return isHttps(Referer) && !isHttps(Url) ? QString() : Referer;
 }
 
 QString RequestText::getText() const
@@ -59,7 +67,7 @@ QString RequestText::getText() const
     text += u"Accept-Encoding: identity"_s + crlf;
     text += u"Accept-Language: ru-RU,ru"_s + crlf;
     text += u"Host: "_s + host(Url) + crlf;
-    text += u"Referer: "_s + Referer + crlf;
+    text += u"Referer: "_s + sentReferer() + crlf;
     text += u"Pragma: no-cache"_s + crlf;
     text += u"Cache-Control: no-cache"_s + crlf;
     if (!Cookies.isEmpty())
@@ -82,7 +90,7 @@ QString RequestText::postText() const
     text += (PostUtf ? u"Accept-Charset: utf-8"_s : u"Accept-Charset: windows-1251"_s) + crlf;
     text += u"Accept-Encoding: identity"_s + crlf;
     text += u"Host: "_s + host(Url) + crlf;
-    text += u"Referer: "_s + Referer + crlf;
+    text += u"Referer: "_s + sentReferer() + crlf;
     if (!Cookies.isEmpty())
         text += u"Cookie: "_s + Cookies + crlf;
     text += u"Content-Length: "_s + QString::number(body.size()) + crlf;

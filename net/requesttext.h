@@ -14,7 +14,7 @@ struct RequestText
     int Method = Get;
     QString Url;
     bool Proxy = false; // absolute URL in the request line, Proxy-Connection header
-    QString Referer;    // sent as "Referer: " even when empty
+    QString Referer;    // sent as "Referer: " even when empty; see sentReferer()
     QString Cookies;    // the jar text; no Cookie line when empty
     QString Body;       // POST only
     bool PostUtf = false;
@@ -24,6 +24,8 @@ struct RequestText
     // Asks a proxy for a tunnel to authority ("host:port"), for TLS inside it.
     static QByteArray connectBytes(QStringView authority);
     QString getText() const;
+    // Referer as sent: empty when an https:// one would go over plain HTTP.
+    QString sentReferer() const;
     QString postText() const;
 
     // Host part of a URL: every "http://" removed, then the text before the first
@@ -34,7 +36,7 @@ struct RequestText
     // The URL starts with "https://": the request goes over TLS, to port 443 unless
     // the URL names another.
     static bool isHttps(QStringView url);
-    // A URL holding a control character (CR, LF, NUL...) would let its giver write
-    // request lines of their own; such URLs are never sent.
+    // A URL holding a C0 control character (CR, LF, NUL, tab...) or DEL would let its
+    // giver write request lines of their own; such URLs are never sent.
     static bool isSendable(QStringView url);
 };

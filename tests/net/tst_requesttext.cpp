@@ -1,3 +1,4 @@
+#include "ansicodec.h"
 #include "requesttext.h"
 #include "serveraddress.h"
 
@@ -101,6 +102,16 @@ void tst_RequestText::getRequestBytes_data()
         << "GET /\xdf HTTP/1.0\r\n" + getUserAgent + common +
                "Host: ex.com\r\nReferer: \r\nPragma: no-cache\r\nCache-Control: no-cache\r\n"
                "Connection: Close\r\n\r\n";
+    QTest::newRow("https Referer withheld from plain http")
+        << u"http://ex.com/s.mp3"_s << false << u"https://chart/p/"_s << u""_s
+        << "GET /s.mp3 HTTP/1.0\r\n" + getUserAgent + common +
+               "Host: ex.com\r\nReferer: \r\nPragma: no-cache\r\nCache-Control: no-cache\r\n"
+               "Connection: Close\r\n\r\n";
+    QTest::newRow("https Referer kept for https")
+        << u"https://ex.com/s.mp3"_s << false << u"https://chart/p/"_s << u""_s
+        << "GET /s.mp3 HTTP/1.0\r\n" + getUserAgent + common +
+               "Host: ex.com\r\nReferer: https://chart/p/\r\nPragma: no-cache\r\n"
+               "Cache-Control: no-cache\r\nConnection: Close\r\n\r\n";
 }
 
 void tst_RequestText::getRequestBytes()
@@ -198,7 +209,12 @@ void tst_RequestText::rejectsControlCharactersInUrl_data()
     QTest::newRow("NUL") << u"http://ex.com/a"_s + QChar(0) << false;
     QTest::newRow("tab") << u"http://ex.com/\ta"_s << false;
     QTest::newRow("DEL") << u"http://ex.com/\x7f"_s << false;
-    QTest::newRow("C1 control") << u"http://ex.com/\u0085"_s << false;
+    // Raw UTF-8 addresses: «И» is D0 98, «‘» E2 80 98, and byte 0x98 reads as U+0098.
+    QTest::newRow("Иван") << Ansi::toText("http://ex.com/\xd0\x98\xd0\xb2") << true;
+    QTest::newRow("left quote") << Ansi::toText("http://ex.com/\xe2\x80\x98"
+                                                "a")
+                                << true;
+    QTest::newRow("unit separator") << u"http://ex.com/\x1f"_s << false;
 }
 
 void tst_RequestText::rejectsControlCharactersInUrl()
