@@ -40,6 +40,7 @@ G::G(QWidget *parent)
     Timeout->setObjectName(u"Timeout"_s);
     Timeout->setInterval(timeoutMs);
     Timeout->setSingleShot(true);
+    Timeout->setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5% early
     connect(Timeout, &QTimer::timeout, this, [this] { closeProcessing(EndedBy::Silence); });
 
     // Re-armed lazily: a busy transfer does not restart a timer per arrival.
