@@ -99,8 +99,9 @@ void XpB::setUseMaskColor(bool use)
 void XpB::setMyTip(const QString &text)
 {
     myTip = text;
-    // The tip always shows the current text; an empty one removes it.
-    setToolTip(myTip);
+    // An empty text is stored (and saved) but leaves the tip as it was.
+    if (!myTip.isEmpty())
+        setToolTip(myTip);
 }
 
 bool XpB::EnabledCtrl() const

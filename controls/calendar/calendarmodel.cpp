@@ -95,8 +95,9 @@ void CalendarModel::ReadProperties(const PropertyBag &bag, const QFont &containe
     activeDayFont.setBold(bag.ReadProperty(u"SelFontBold"_s, true).toBool());
     monthNameFont.setBold(bag.ReadProperty(u"HdrFontBold"_s, true).toBool());
 
-    // A stored text that is no date would leave the grid without a month.
-    const QDate stored = ParseDate(bag.ReadProperty(u"ActiveDate"_s, FormatDate(today)).toString());
+    // Kept as stored; a text that is no date would leave the grid without a month.
+    const QString storedText = bag.ReadProperty(u"ActiveDate"_s, FormatDate(today)).toString();
+    const QDate stored = ParseDate(storedText);
 
     lineStyle = bag.ReadProperty(u"LineStyle"_s, 1).toInt();
     borderStyle = bag.ReadProperty(u"BorderStyle"_s, 1).toInt();
@@ -112,6 +113,8 @@ void CalendarModel::ReadProperties(const PropertyBag &bag, const QFont &containe
     showWeekNumber = bag.ReadProperty(u"ShowWeekNumber"_s, false).toBool();
 
     ShowDate(stored.isValid() ? stored : today);
+    if (stored.isValid())
+        activeDate = storedText;
 }
 
 void CalendarModel::WriteProperties(PropertyBag &bag, const QFont &containerFont, QDate today) const

@@ -12,6 +12,9 @@ MessageTable::AddResult MessageTable::Add(int message)
         entries[0] = message;
         return AddResult::Added;
     }
+    // A full table takes nothing, not even into a freed slot.
+    if (count >= Capacity)
+        return AddResult::Overflow;
     int freeSlot = -1;
     for (int i = 0; i < count; ++i) {
         if (entries[i] == message)
@@ -23,8 +26,6 @@ MessageTable::AddResult MessageTable::Add(int message)
         entries[freeSlot] = message;
         return AddResult::Added;
     }
-    if (count >= Capacity)
-        return AddResult::Overflow;
     entries[count++] = message;
     return AddResult::Added;
 }
