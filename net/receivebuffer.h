@@ -17,7 +17,7 @@ public:
     bool write(QByteArrayView bytes) override;
 
     // Room for a response of this many bytes in all, within HintCap.
-    void expect(qint64 total);
+    void expect(qint64 total) override;
 
     void setLimit(qint64 limit) { Limit = limit; }
     const QByteArray &bytes() const { return Bytes; }

@@ -13,4 +13,6 @@ public:
     virtual bool restart() = 0;
     // False when the bytes cannot be kept; the request then fails.
     virtual bool write(QByteArrayView bytes) = 0;
+    // A hint: the whole will be about this many bytes.
+    virtual void expect(qint64 total) { Q_UNUSED(total); }
 };

@@ -1,0 +1,161 @@
+#pragma once
+
+#include "peerclose.h"
+#include "responsereader.h"
+#include "responsesummary.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class ByteSink;
+class HttpSession;
+class QSslError;
+class QTcpSocket;
+class QTimer;
+
+// One request's whole life, from the first connect to its one result: connection
+// (TCP, TLS, a proxy's tunnel), the request bytes, the response read as it comes,
+// redirects, attempts sent again after silence or failure, the watchdog, the idle
+// limit and an overall deadline. Driven by its socket's and timers' signals; no
+// window, no nested event loop. Several run side by side on one thread.
+class Exchange : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State {
+        Idle,        // never started
+        Pausing,     // before an attempt: deferred start, a re-send's pause, a redirect
+        Connecting,  // to the server or the proxy
+        Tunnelling,  // asked the proxy for a tunnel
+        Handshaking, // TLS
+        Waiting,     // request sent, nothing came yet
+        Receiving,
+        Finished, // outcome() and summary() tell how
+    };
+    Q_ENUM(State)
+
+    enum class Outcome {
+        None,              // not finished
+        Response,          // a response was delivered (summary().Delivered)
+        UnlimitedRedirect, // too many redirects
+        Failure,           // nothing usable: no answer, refused, aborted, past the deadline
+    };
+
+    // What a state light shows for the connection: the last event of it.
+    enum class Light { Idle, Connecting, Sent, Receiving, Failed };
+    Q_ENUM(Light)
+
+    struct Timings
+    {
+        int FirstDataMs = 5000;  // connect request to the first byte of a connection
+        int IdleMs = 30000;      // no byte for this long ends an attempt as a failure
+        int ResendPauseMs = 500; // before a failed attempt goes again (a silent one at once)
+        int DeadlineMs = 0;      // the whole exchange; 0 for no limit
+    };
+
+    struct Request
+    {
+        QString Url;
+        int Method = 1; // 1 GET, 2 POST; any other connects and sends nothing
+        QString PostBody;
+        bool PostUtf = false;
+    };
+
+    // A 3xx response's body is never used; past this much of it the redirect is
+    // followed without reading the rest.
+    static constexpr qint64 MaxRedirectBody = qint64(1) << 20;
+
+    explicit Exchange(HttpSession *session, QObject *parent = nullptr);
+    ~Exchange() override;
+
+    void setTimings(const Timings &timings);
+    Timings timings() const;
+
+    enum class Start { Now, FromEventLoop };
+    // Begins request, its response going into sink (whole, or the body only). False,
+    // changing nothing, while another request runs. A start from the event loop
+    // makes sure finished() never comes inside this call.
+    bool start(const Request &request, ByteSink *sink, ResponseReader::Keep keep,
+               Start when = Start::Now);
+    // Ends a running request at once as a failure; finished() follows.
+    void abort();
+
+    State state() const { return Current; }
+    bool isRunning() const { return Current != State::Idle && Current != State::Finished; }
+    Outcome outcome() const { return Result; }
+    const ResponseSummary &summary() const { return Summary; }
+    // The URL asked last: after a redirect, its target.
+    QString currentUrl() const { return CurrentUrl; }
+    int method() const { return Met; }
+    // The deadline ended it.
+    bool deadlinePassed() const { return DeadlinePassed; }
+
+Q_SIGNALS:
+    void log(const QString &info);
+    void lightChanged(Exchange::Light light);
+    // received counts the whole response so far, head included; length is the
+    // body length the head declares (only reported when it is known and not 0).
+    void progress(qint64 received, qint64 headSize, qint64 length);
+    // Once per start; the request is over and another may start from a handler.
+    void finished(const ResponseSummary &summary);
+
+private:
+    enum class EndedBy { Close, Error, Silence, Idle, Framed };
+
+    void setState(State state);
+    void setLight(Light light);
+    bool report(const QString &info);
+    void connectToServer();
+    void socketConnected();
+    void sendRequest();
+    bool readTunnelReply();
+    void dataArrived();
+    void takeArrived();
+    bool readPending();
+    bool redirectBodyEnough() const;
+    void failReading();
+    void socketError(int error);
+    void tlsErrors(const QList<QSslError> &errors);
+    void keepTlsSession();
+    void sendProgress();
+    void closeProcessing(EndedBy how);
+    void releaseSocket();
+    void finish(Outcome outcome, ResponseSummary::End ended = ResponseSummary::End::None);
+    QString tlsServer() const;
+
+    HttpSession *Session;
+    QTcpSocket *WS = nullptr; // one socket per connection
+    QTimer *Timeout;          // connect request to first data
+    QTimer *Idle;             // no byte for this long ends an attempt
+    QTimer *Pause;            // starts the next attempt from the event loop
+    QTimer *Deadline;         // the whole exchange
+    int ResendMs = 0;
+
+    State Current = State::Idle;
+    Outcome Result = Outcome::None;
+    ResponseSummary Summary;
+    bool DeadlinePassed = false;
+    quint64 Run = 0; // counts starts, so that a handler's new start is told apart
+
+    // The request of the chain in progress.
+    QString CurrentUrl;
+    int Met = 1;
+    QString PostBody;
+    bool PostUtfFlag = false;
+    QString Referer; // as the chain began
+    int RedirectCount = 0;
+    int Sends = 0; // attempts of the current request of the chain
+
+    // The connection in progress.
+    bool Tls = false;
+    bool TakeQueued = false; // a read of what arrived over TLS is on its way
+    QByteArray TunnelReply;
+    QString TlsProblem; // why the handshake failed; no attempt follows
+    PeerClose Peer;
+    ByteSink *Sink = nullptr;
+    ResponseReader::Keep Keeping = ResponseReader::Keep::WholeResponse;
+    ResponseReader Reader;
+    QByteArray ReadChunk; // the one buffer every read goes through
+};
