@@ -1,132 +1,292 @@
-#include "mainwindow.h"
+#include "downloadrun.h"
 
-#include "check.h"
 #include "commitqueue.h"
-#include "datetext.h"
-#include "g.h"
 #include "partfile.h"
-#include "playlistmodel.h"
-#include "runreport.h"
 #include "songfiles.h"
+#include "targetfolder.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMetaObject>
 
-#include <memory>
+#include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// One level, as the run always made them; false when it is not there afterwards.
-bool MakeFolder(const QString &folder)
+DownloadRun::DownloadRun(QList<SongEntry> songs, const Marks *marks, HttpSession *session,
+                         QObject *parent)
+    : QObject(parent), Songs(std::move(songs)), MarksSource(marks), Session(session),
+      Commits(new CommitQueue(8, this))
 {
-    return QFileInfo(folder).isDir() || QDir().mkdir(folder);
+    // One thread: part files are made one after another, in the order asked.
+    FileThread.setMaxThreadCount(1);
+    connect(Commits, &CommitQueue::committed, this,
+            [this](int row, PartFile::Commit result) { committed(row, int(result)); });
 }
 
-enum class Entry { None, Song, NotASong };
-
-// Anything at the path, a link that leads nowhere included, is taken as the song
-// already there; a folder is no song.
-Entry EntryAt(const QString &path)
+DownloadRun::~DownloadRun()
 {
-    const QFileInfo info(path);
-    if (info.isSymLink())
-        return Entry::Song;
-    if (!info.exists())
-        return Entry::None;
-    return info.isDir() ? Entry::NotASong : Entry::Song;
+    // Whatever the file thread still makes is handed to events dropped with this
+    // object, and so removed.
+    FileThread.waitForDone();
+    for (const std::unique_ptr<Slot> &slot : Slots) {
+        if (slot->exchange)
+            slot->exchange->disconnect(this);
+    }
 }
 
-// Only a whole, successful, non-empty body is a song.
-bool IsStorableSong(const ResponseSummary &response)
+void DownloadRun::start(const Settings &settings)
 {
-    return response.success() && response.whole() && response.BodySize > 0;
+    if (Current != State::Idle)
+        return;
+    Options = settings;
+    Options.parallel = std::clamp(Options.parallel, 1, MaxParallel);
+    Current = State::Preparing;
+    CountedMarked.resize(Songs.size());
+    for (qsizetype row = 0; row < Songs.size(); ++row) {
+        CountedMarked[row] = !Songs[row].url.isEmpty() && MarksSource->isMarked(int(row));
+        Total += CountedMarked[row] ? 1 : 0;
+    }
+    for (int i = 0; i < Options.parallel; ++i) {
+        auto slot = std::make_unique<Slot>();
+        Slot *s = slot.get();
+        s->exchange = new Exchange(Session, this);
+        s->exchange->setTimings(Options.timings);
+        connect(s->exchange, &Exchange::finished, this, [this, s] { fetched(s); });
+        connect(s->exchange, &Exchange::lightChanged, this, &DownloadRun::lightChanged);
+        connect(s->exchange, &Exchange::progress, this,
+                [this, s](qint64 received, qint64 head, qint64 length) {
+                    s->fraction = std::clamp(double(received - head) / double(length), 0.0, 1.0);
+                    updateProgress();
+                });
+        Slots.push_back(std::move(slot));
+    }
+    // The folders are made, opened and cleared of a crashed run's leftovers off
+    // the window's thread.
+    FileThread.start([this, base = Options.chosenFolder, levels = Options.subfolders] {
+        QString failedAt;
+        std::shared_ptr<TargetFolder> folder = TargetFolder::open(base, levels, &failedAt);
+        if (folder)
+            folder->removeStaleParts();
+        QMetaObject::invokeMethod(
+            this, [this, folder, failedAt] { folderReady(folder, failedAt); },
+            Qt::QueuedConnection);
+    });
 }
 
-} // namespace
-
-void Main::DownloadSelected()
+void DownloadRun::folderReady(std::shared_ptr<TargetFolder> folder, const QString &failedAt)
 {
-    QString folder = StationFolder(Text2->text(), Combo1->currentText());
-    if (Check3->Value() && MakeFolder(folder))
-        folder = DateFolder(folder, TodayText());
-    if (!MakeFolder(folder)) {
-        FinishWork(u"Не удалось создать каталог "_s + QDir::toNativeSeparators(folder));
+    if (Current != State::Preparing)
+        return; // stopped meanwhile, and finished then
+
+    if (!folder) {
+        FailedAt = failedAt;
+        Current = State::Finished;
+        emit finished(Tally, FailedAt);
         return;
     }
+    Folder = std::move(folder);
+    Current = State::Running;
+    advance();
+}
 
-    // The list is looked at anew after every wait: handlers run inside it.
-    const quint64 generation = playlistGeneration;
-    RunTally tally;
-    // Whole songs reach the disk while the next ones are fetched; leaving early,
-    // the queue lets the songs it holds finish.
-    CommitQueue commits;
-    const auto takeCommitted = [&] {
-        for (const CommitQueue::Finished &done : commits.takeFinished()) {
-            if (done.result == PartFile::Commit::Failed) {
-                ++tally.failed;
-                continue;
-            }
-            tally.stored += done.result == PartFile::Commit::Done ? 1 : 0;
-            if (generation == playlistGeneration)
-                ShowSongDone(done.tag);
-        }
-    };
-    for (int row = 0; row < SongCount(); ++row) {
-        takeCommitted();
-        if (stopRequested || generation != playlistGeneration)
-            break;
-        const SongEntry song = Songs().at(row);
-        if (song.url.isEmpty() || !IsMarked(row))
-            continue;
-        ++tally.marked;
-        const QString path = folder + SongFileName(song, Check2->Value());
-        // A song of the same name still on its way to the disk is there already.
-        commits.waitFor(path);
-        if (closing)
-            return;
-        if (stopRequested || generation != playlistGeneration)
-            break;
-        switch (EntryAt(path)) {
-        case Entry::Song:
-            ShowSongDone(row);
-            continue;
-        case Entry::NotASong:
-            ++tally.failed;
-            continue;
-        case Entry::None:
-            break;
-        }
-
-        ShowCurrentSong(row);
-        ShowStatus(u"Скачивание "_s + song.title.left(36) + u"..."_s);
-        auto part = std::make_unique<PartFile>(folder);
-        if (!part->open()) {
-            ++tally.failed;
-            continue;
-        }
-        QString url = song.url;
-        const ResponseSummary response = G->RetStream(url, *part);
-        if (closing)
-            return;
-        if (stopRequested || generation != playlistGeneration)
-            break; // the song in flight goes with its part file
-        if (!IsStorableSong(response)) {
-            ++tally.failed;
-            continue;
-        }
-        commits.commit(std::move(part), path, row);
-        if (closing)
-            return;
-    }
-    commits.waitForAll();
-    if (closing)
+void DownloadRun::stop()
+{
+    if (Current != State::Preparing && Current != State::Running)
         return;
-    takeCommitted();
-    tally.stopped = stopRequested || generation != playlistGeneration;
-    FinishWork(RunReport(tally));
+    Current = State::Stopping;
+    Tally.stopped = true;
+    for (const std::unique_ptr<Slot> &slot : Slots) {
+        if (slot->exchange->isRunning())
+            slot->exchange->abort(); // its part file goes in fetched()
+    }
+    finishIfDone();
+}
+
+bool DownloadRun::nameBusy(const QString &name) const
+{
+    if (Commits->holds(name))
+        return true;
+    return std::any_of(Slots.begin(), Slots.end(), [&name](const std::unique_ptr<Slot> &slot) {
+        return slot->row >= 0 && slot->name == name;
+    });
+}
+
+void DownloadRun::advance()
+{
+    if (Current != State::Running || Advancing)
+        return;
+    Advancing = true;
+    while (Current == State::Running && NextRow < Songs.size()) {
+        const auto free = std::find_if(Slots.begin(), Slots.end(),
+                                       [](const std::unique_ptr<Slot> &s) { return s->row < 0; });
+        if (free == Slots.end())
+            break;
+        const int row = NextRow;
+        const SongEntry &song = Songs.at(row);
+        // Marks are read when the run reaches a song, so changes made while it
+        // runs count for the songs not reached yet.
+        const bool marked = MarksSource->isMarked(row);
+        if (!marked || song.url.isEmpty()) {
+            Total -= CountedMarked[row] ? 1 : 0;
+            ++NextRow;
+            if (marked)
+                report(row, SongOutcome::noAddress());
+            continue;
+        }
+        const QString name = SongFileName(song, MarksSource->noNumbers());
+        // The song of the same name goes first: once it is done, this one finds it.
+        if (nameBusy(name))
+            break;
+        ++NextRow;
+        Total += CountedMarked[row] ? 0 : 1;
+        ++Tally.marked;
+        const int ordinal = ++Reached;
+        switch (Folder->entryAt(name)) {
+        case TargetFolder::Entry::File:
+            report(row, SongOutcome::present());
+            continue;
+        case TargetFolder::Entry::Folder:
+            report(row, SongOutcome::failed(u"На месте файла папка"_s));
+            continue;
+        case TargetFolder::Entry::None:
+            break;
+        }
+        Slot *slot = free->get();
+        slot->row = row;
+        slot->name = name;
+        slot->creating = true;
+        slot->fraction = 0;
+        Peak = std::max(Peak, int(std::count_if(Slots.begin(), Slots.end(),
+                                                [](const auto &s) { return s->row >= 0; })));
+        emit songStarted(row, ordinal, Total);
+        FileThread.start([this, folder = Folder, slot] {
+            auto part = std::make_shared<PartFile>(folder);
+            if (!part->open())
+                part.reset();
+            QMetaObject::invokeMethod(
+                this, [this, slot, part] { partCreated(slot, part); }, Qt::QueuedConnection);
+        });
+    }
+    Advancing = false;
+    updateProgress();
+    finishIfDone();
+}
+
+void DownloadRun::partCreated(Slot *slot, std::shared_ptr<PartFile> part)
+{
+    slot->creating = false;
+    if (Current != State::Running) {
+        part.reset();
+        release(slot);
+        finishIfDone();
+        return;
+    }
+    if (!part) {
+        const int row = slot->row;
+        release(slot);
+        report(row, SongOutcome::failed(u"Не удалось создать файл"_s));
+        advance();
+        return;
+    }
+    slot->part = std::move(part);
+    // May end at once (an address that cannot be sent): fetched() has run then.
+    slot->exchange->start({Songs.at(slot->row).url, 1, {}, false}, slot->part.get(),
+                          ResponseReader::Keep::BodyOnly);
+}
+
+void DownloadRun::fetched(Slot *slot)
+{
+    std::shared_ptr<PartFile> part = std::move(slot->part);
+    const int row = slot->row;
+    const QString name = slot->name;
+    if (Current != State::Running) {
+        part.reset(); // a stopped song leaves nothing
+        release(slot);
+        finishIfDone();
+        return;
+    }
+    const Exchange *exchange = slot->exchange;
+    const std::optional<SongOutcome> failure =
+        SongOutcome::ofFetch(exchange->outcome(), exchange->failure(), exchange->summary());
+    // Handed on before the slot is free, so the name stays taken until committed.
+    if (!failure)
+        Commits->commit(std::move(part), name, row);
+    release(slot);
+    if (failure) {
+        part.reset();
+        report(row, *failure);
+    }
+    advance();
+}
+
+void DownloadRun::committed(int row, int result)
+{
+    switch (PartFile::Commit(result)) {
+    case PartFile::Commit::Done:
+        report(row, SongOutcome::stored());
+        break;
+    case PartFile::Commit::Present:
+        report(row, SongOutcome::present()); // it appeared while this one came
+        break;
+    case PartFile::Commit::Failed:
+        report(row, SongOutcome::failed(u"Не удалось записать файл"_s));
+        break;
+    }
+    advance();
+    finishIfDone();
+}
+
+void DownloadRun::release(Slot *slot)
+{
+    slot->row = -1;
+    slot->name.clear();
+    slot->fraction = 0;
+}
+
+void DownloadRun::report(int row, const SongOutcome &outcome)
+{
+    switch (outcome.kind) {
+    case SongOutcome::Kind::Stored:
+        ++Tally.stored;
+        ++Done;
+        break;
+    case SongOutcome::Kind::Present:
+        ++Done;
+        break;
+    case SongOutcome::Kind::Failed:
+        ++Tally.failed;
+        ++Done;
+        break;
+    case SongOutcome::Kind::NoAddress:
+        break;
+    }
+    emit songFinished(row, outcome);
+    updateProgress();
+}
+
+void DownloadRun::updateProgress()
+{
+    double done = Done;
+    for (const std::unique_ptr<Slot> &slot : Slots)
+        done += slot->row >= 0 ? slot->fraction : 0;
+    const int percent =
+        Total > 0 ? std::clamp(int(std::floor(100.0 * done / double(Total))), 0, 100) : 0;
+    if (percent == ShownPercent)
+        return;
+    ShownPercent = percent;
+    emit progressChanged(percent);
+}
+
+void DownloadRun::finishIfDone()
+{
+    if (Current != State::Running && Current != State::Stopping)
+        return;
+    const bool idle = std::all_of(Slots.begin(), Slots.end(),
+                                  [](const std::unique_ptr<Slot> &s) { return s->row < 0; });
+    if (!idle || Commits->pending() > 0)
+        return;
+    if (Current == State::Running && NextRow < Songs.size())
+        return;
+    Current = State::Finished;
+    emit finished(Tally, FailedAt);
 }

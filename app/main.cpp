@@ -51,7 +51,8 @@ int main(int argc, char *argv[])
     InstallQtTexts(qtTexts);
 
     Main window;
+    // The window shows once start-up, the update check included, is over.
+    QObject::connect(&window, &Main::loaded, &window, &QWidget::show);
     window.Load();
-    window.show();
     return app.exec();
 }

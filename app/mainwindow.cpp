@@ -6,11 +6,13 @@
 #include "datetext.h"
 #include "formdesign.h"
 #include "g.h"
+#include "loadprogress.h"
 #include "pathutil.h"
 #include "playlistmodel.h"
 #include "programsetup.h"
 #include "progressreadout.h"
 #include "prompts.h"
+#include "settingswriter.h"
 #include "stationtable.h"
 #include "uccalendar.h"
 #include "xpb.h"
@@ -101,6 +103,8 @@ Main::Main(QWidget *parent)
     setWindowTitle(CaptionBase);
     setWindowIcon(Artwork::windowIcon());
     setFixedSize(FormDesign::ClientSize);
+    settingsWriter = new SettingsWriter(this);
+    settingsWriter->setStore(settings->fileName(), settings->format());
     createControls();
     connectControls();
 }
@@ -115,6 +119,13 @@ void Main::setPrompts(std::unique_ptr<Prompts> replacement)
 void Main::setSettingsStore(std::unique_ptr<QSettings> store)
 {
     settings = std::move(store);
+    settingsWriter->setStore(settings->fileName(), settings->format());
+}
+
+void Main::setNetworkTimings(const NetworkTimings &replacement)
+{
+    timings = replacement;
+    G->setTimings(timings.exchange);
 }
 
 void Main::createControls()
@@ -218,6 +229,10 @@ void Main::createControls()
     uiPace = new QTimer(this);
     uiPace->setSingleShot(true);
     uiPace->setInterval(16);
+
+    // The program's own requests share G's session: its Referer, cookies, TLS sessions.
+    pageExchange = new Exchange(G->session(), this);
+    updateExchange = new Exchange(G->session(), this);
 }
 
 void Main::connectControls()
@@ -233,6 +248,15 @@ void Main::connectControls()
     connect(Command1, &XpB::Click, this, &Main::Command1_Click);
     connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
     connect(uiPace, &QTimer::timeout, this, &Main::ShowPending);
+    connect(settingsWriter, &SettingsWriter::written, this, &Main::SettingsWritten);
+    for (Exchange *exchange : {pageExchange, updateExchange})
+        connect(exchange, &Exchange::lightChanged, G, &::G::showLight);
+    connect(pageExchange, &Exchange::progress, this,
+            [this](qint64 received, qint64, qint64 length) {
+                G_PercentOfLoad(LoadProgress::percent(received, length));
+            });
+    connect(pageExchange, &Exchange::finished, this, &Main::PlaylistArrived);
+    connect(updateExchange, &Exchange::finished, this, &Main::UpdateReplyArrived);
     // Escape stops a run wherever the focus is in the window.
     auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(stop, &QShortcut::activated, this, [this] {
@@ -243,8 +267,12 @@ void Main::connectControls()
 
 void Main::closeEvent(QCloseEvent *event)
 {
-    // A load or a run may be waiting inside G: end the wait so the program can go.
-    closing = true;
+    // Nothing may go on behind a closed window: songs in flight and their part
+    // files go, whole ones still land.
+    if (run)
+        run->stop();
+    pageExchange->abort();
+    updateExchange->abort();
     G->Abort();
     QWidget::closeEvent(event);
 }
@@ -377,29 +405,6 @@ void Main::Command1_Click()
     StartRun();
 }
 
-void Main::StartRun()
-{
-    SaveSettings();
-    work = Work::Run;
-    stopRequested = false;
-    EnableInputs(false);
-    // The start button stays live as the stop button.
-    Command1->setCaption(u"Стоп"_s);
-    Command1->setEnabledCtrl(true);
-    DownloadSelected();
-    if (closing)
-        return;
-    Command1->setCaption(u"Старт!"_s);
-    work = Work::None;
-    EnableInputs(true);
-}
-
-void Main::StopRun()
-{
-    stopRequested = true;
-    G->Abort();
-}
-
 void Main::G_PercentOfLoad(qint16 Perc)
 {
     pendingPercent = Perc;
@@ -425,10 +430,6 @@ void Main::ShowCurrentSong(int row)
 
 void Main::ShowSongDone(int row)
 {
-    if (pendingDoneGeneration != playlistGeneration) {
-        pendingDone.clear(); // rows of a list that is gone
-        pendingDoneGeneration = playlistGeneration;
-    }
     pendingDone.append(row);
     if (!uiPace->isActive())
         ShowPending();
@@ -471,7 +472,7 @@ void Main::ShowPending()
             shownSomething = true;
         }
     }
-    if (!pendingDone.isEmpty() && pendingDoneGeneration == playlistGeneration) {
+    if (!pendingDone.isEmpty()) {
         // One change of the marks, so one repaint of the list and one List1_Click.
         std::sort(pendingDone.begin(), pendingDone.end());
         QItemSelection done;
@@ -496,15 +497,34 @@ void Main::ShowPending()
 
 void Main::FinishWork(const QString &status)
 {
-    uiPace->stop();
-    QString text = status;
-    if (settingsUnsaved) {
-        settingsUnsaved = false;
-        text += u" (настройки не сохранены)"_s;
-    }
-    pendingStatus = text;
-    statusDirty = true;
-    ShowPending();
+    // The inputs stay locked until the end is told, so no new work starts meanwhile.
+    finishing = true;
+    settingsWriter->whenWritten([this, status] {
+        finishing = false;
+        uiPace->stop();
+        QString text = status;
+        if (settingsUnsaved) {
+            settingsUnsaved = false;
+            text += u" (настройки не сохранены)"_s;
+        }
+        pendingStatus = text;
+        statusDirty = true;
+        ShowPending();
+        if (work == Work::Run)
+            Command1->setCaption(u"Старт!"_s);
+        work = Work::None;
+        EnableInputs(true);
+        emit workFinished();
+    });
+}
+
+void Main::SettingsWritten(bool ok)
+{
+    // A store that cannot be written is told once, with the end of the work that
+    // saved; once it can be written again, a new failure is told again.
+    if (!ok && !settingsFailureTold)
+        settingsUnsaved = true;
+    settingsFailureTold = !ok;
 }
 
 const QList<SongEntry> &Main::Songs() const

@@ -1,7 +1,5 @@
 #include "mainwindow.h"
 
-#include "deadline.h"
-#include "g.h"
 #include "playlistmodel.h"
 
 #include <QComboBox>
@@ -16,31 +14,32 @@ void Main::LoadPlaylist()
         return;
     work = Work::Load;
     EnableInputs(false);
-    const QString station = Combo1->currentText();
-    const QString date = Text1->text();
-    ShowStatus(u"Получение плейлиста "_s + station + u" за "_s + date);
+    loadStation = Combo1->currentText();
+    loadDate = Text1->text();
+    ShowStatus(u"Получение плейлиста "_s + loadStation + u" за "_s + loadDate);
     SaveSettings();
     Playlist->clear();
-    ++playlistGeneration;
 
-    QString url = SiteUrl(ChartHost()) + u'/' + stationSlug + u"/history/"_s + date + u'/';
+    const QString url =
+        SiteUrl(ChartHost()) + u'/' + stationSlug + u"/history/"_s + loadDate + u'/';
+    Exchange::Timings page = timings.exchange;
+    page.DeadlineMs = timings.pageDeadlineMs;
+    pageExchange->setTimings(page);
+    // An address refused at once ends it before this returns.
+    pageExchange->start({url, 1, {}, false}, &pageBuffer, ResponseReader::Keep::WholeResponse);
+}
+
+void Main::PlaylistArrived()
+{
+    const ResponseSummary &response = pageExchange->summary();
+    const bool fetched = pageExchange->outcome() == Exchange::Outcome::Response &&
+                         response.success() && response.whole();
     QList<SongEntry> songs;
-    bool fetched = false;
-    {
-        const Deadline deadline(G, PageDeadlineMs);
-        const QByteArray page = G->RetBytes(url);
-        if (closing)
-            return;
-        const ResponseSummary &response = G->lastResponse();
-        fetched = response.success() && response.whole();
-        if (fetched)
-            songs = ParsePlaylist(page);
-    }
+    if (fetched)
+        songs = ParsePlaylist(pageBuffer.bytes());
+    pageBuffer.take(); // its memory goes
     const int found = int(songs.size());
     Playlist->setSongs(std::move(songs));
-    ++playlistGeneration;
-    work = Work::None;
-    EnableInputs(true);
     FinishWork(fetched ? u"Найдено "_s + QString::number(found) + u" файлов"_s
-                       : u"Не удалось получить плейлист "_s + station + u" за "_s + date);
+                       : u"Не удалось получить плейлист "_s + loadStation + u" за "_s + loadDate);
 }

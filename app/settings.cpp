@@ -2,12 +2,16 @@
 
 #include "check.h"
 #include "datetext.h"
+#include "settingswriter.h"
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -45,17 +49,31 @@ QString Main::SiteUrl(const QString &host)
     return u"http://"_s + host;
 }
 
+int Main::Parallel() const
+{
+    bool isNumber = false;
+    const int parallel = settings->value(Key(u"Parallel")).toString().toInt(&isNumber);
+    return isNumber ? std::clamp(parallel, 1, DownloadRun::MaxParallel) : DefaultParallel;
+}
+
 void Main::LoadSettings()
 {
     suppressEvents = true;
     if (settings->value(Key(u"LastUpdate")).toString() != TodayText())
-        CheckForUpdate();
+        CheckForUpdate(); // goes on with RestoreSettings when it has ended
+    else
+        RestoreSettings();
+}
 
+void Main::RestoreSettings()
+{
     bool isNumber = false;
     const int station = settings->value(Key(u"Station")).toString().toInt(&isNumber);
     if (isNumber && station >= 0 && station < Combo1->count()) {
         Combo1->setCurrentIndex(station);
         MT->start();
+    } else if (st->text() == u"Проверка новой версии...") {
+        st->setText(u"Выберите радиостанцию"_s); // no load comes to replace it
     }
 
     const QString path = settings->value(Key(u"Path")).toString();
@@ -68,19 +86,22 @@ void Main::LoadSettings()
     if (settings->value(Key(u"SubFolsers")).toString() == u"True")
         Check3->setValue(true);
     suppressEvents = false;
+    // Shown once the stamp of an update check is written, so what the store says
+    // and what the window shows agree.
+    settingsWriter->whenWritten([this] {
+        startedUp = true;
+        emit loaded();
+    });
 }
 
 void Main::SaveSettings()
 {
-    settings->setValue(Key(u"Station"), QString::number(Combo1->currentIndex()));
+    SettingsWriter::Values values{
+        {Key(u"Station"), QString::number(Combo1->currentIndex())},
+        {Key(u"NoNum"), BoolText(Check2->Value())},
+        {Key(u"SubFolsers"), BoolText(Check3->Value())},
+    };
     if (QFileInfo(Text2->text()).isDir())
-        settings->setValue(Key(u"Path"), Text2->text());
-    settings->setValue(Key(u"NoNum"), BoolText(Check2->Value()));
-    settings->setValue(Key(u"SubFolsers"), BoolText(Check3->Value()));
-    settings->sync();
-    // A store that cannot be written is told once, with the end of this work; once
-    // it can be written again, a new failure is told again.
-    const bool failed = settings->status() != QSettings::NoError;
-    settingsUnsaved = failed && !settingsFailureTold;
-    settingsFailureTold = failed;
+        values.insert(1, {Key(u"Path"), Text2->text()});
+    settingsWriter->write(values);
 }

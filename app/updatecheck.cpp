@@ -1,10 +1,10 @@
 #include "updatecheck.h"
 
 #include "datetext.h"
-#include "deadline.h"
-#include "g.h"
 #include "mainwindow.h"
 #include "prompts.h"
+#include "settingswriter.h"
+#include "textcodecs.h"
 #include "textutil.h"
 
 #include <QLabel>
@@ -42,23 +42,38 @@ QString UpdateMessage(const VersionReply &reply)
 void Main::CheckForUpdate()
 {
     st->setText(u"Проверка новой версии..."_s);
-    QString url = SiteUrl(UpdateHost()) + u"/version/tunetrawl.php"_s;
+    const QString url = SiteUrl(UpdateHost()) + u"/version/tunetrawl.php"_s;
+    // The window waits for this; a silent server must not keep it from showing.
+    Exchange::Timings check = timings.exchange;
+    check.DeadlineMs = timings.updateDeadlineMs;
+    updateExchange->setTimings(check);
+    updateExchange->start({url, 1, {}, false}, &updateBuffer, ResponseReader::Keep::WholeResponse,
+                          Exchange::Start::FromEventLoop);
+}
+
+void Main::UpdateReplyArrived()
+{
     QString reply;
-    {
-        // The window waits for this; a silent server must not keep it from showing.
-        const Deadline deadline(G, UpdateDeadlineMs);
-        reply = G->RetUrl(url, 1, true);
+    switch (updateExchange->outcome()) {
+    case Exchange::Outcome::Response:
+        reply = TextCodecs::DeUTF(updateBuffer.take());
+        break;
+    case Exchange::Outcome::UnlimitedRedirect:
+        reply = u"error (unlimited redirect)"_s;
+        break;
+    case Exchange::Outcome::None:
+    case Exchange::Outcome::Failure:
+        break;
     }
-    if (closing)
-        return;
-    // No reply, no stamp: the next start asks again.
-    if (!G->lastResponse().Delivered)
-        return;
-    settings->setValue(u"Main/LastUpdate"_s, TodayText());
-    settings->sync();
+    updateBuffer.take();
+    // The server answered, whatever it said; with no answer the next start asks again.
+    if (updateExchange->outcome() == Exchange::Outcome::Response ||
+        updateExchange->outcome() == Exchange::Outcome::UnlimitedRedirect)
+        settingsWriter->write({{u"Main/LastUpdate"_s, TodayText()}});
 
     const VersionReply offer = ReadVersionReply(reply);
     if (OffersUpdate(offer, AppVersion) &&
         prompts->question(this, u"Новая версия"_s, UpdateMessage(offer)))
         prompts->openUrl(offer.link);
+    RestoreSettings();
 }

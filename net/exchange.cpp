@@ -61,9 +61,11 @@ Exchange::Exchange(HttpSession *session, QObject *parent)
 
     Deadline->setSingleShot(true);
     connect(Deadline, &QTimer::timeout, this, [this] {
-        DeadlinePassed = true;
-        report(u"Время ожидания истекло"_s);
-        abort();
+        if (!report(u"Время ожидания истекло"_s))
+            return;
+        releaseSocket();
+        setLight(Light::Failed);
+        fail(Failure::Deadline);
     });
     setTimings(Timings());
 }
@@ -97,8 +99,8 @@ bool Exchange::start(const Request &request, ByteSink *sink, ResponseReader::Kee
         return false;
     ++Run;
     Result = Outcome::None;
+    Why = Failure::None;
     Summary = ResponseSummary();
-    DeadlinePassed = false;
     CurrentUrl = request.Url;
     Met = request.Method;
     PostBody = request.PostBody;
@@ -126,7 +128,7 @@ void Exchange::abort()
         releaseSocket();
         setLight(Light::Idle);
     }
-    finish(Outcome::Failure);
+    fail(Failure::Aborted);
 }
 
 void Exchange::setState(State state)
@@ -161,7 +163,7 @@ void Exchange::connectToServer()
     ++Sends;
     if (!RequestText::isSendable(CurrentUrl)) {
         report(u"Адрес отклонён: в нём есть управляющий символ"_s);
-        finish(Outcome::Failure);
+        fail(Failure::Address);
         return;
     }
     Session->IsServer(CurrentUrl);
@@ -173,12 +175,12 @@ void Exchange::connectToServer()
         return;
     if (!server.isValid()) {
         report(u"Соединение не начато: неверный адрес сервера"_s);
-        finish(Outcome::Failure);
+        fail(Failure::Address);
         return;
     }
     if (!Sink->restart()) {
         report(u"Не удалось начать запись ответа"_s);
-        finish(Outcome::Failure);
+        fail(Failure::Storage);
         return;
     }
     Reader = ResponseReader(Sink, Keeping);
@@ -284,7 +286,7 @@ bool Exchange::readTunnelReply()
     releaseSocket();
     setLight(Light::Failed);
     report(u"Прокси не открыл туннель"_s);
-    finish(Outcome::Failure);
+    fail(Failure::Tunnel);
     return false;
 }
 
@@ -365,15 +367,25 @@ bool Exchange::redirectBodyEnough() const
 
 void Exchange::failReading()
 {
+    Failure why = Failure::Storage;
     if (!Reader.headComplete() && Keeping == ResponseReader::Keep::BodyOnly)
-        report(u"Ответ без заголовков"_s);
+        why = Failure::Malformed;
     else if (Keeping == ResponseReader::Keep::WholeResponse)
-        report(u"Ответ слишком велик"_s);
-    else
-        report(u"Не удалось записать ответ"_s);
+        why = Failure::TooLarge;
     releaseSocket();
     setLight(Light::Failed);
-    finish(Outcome::Failure);
+    switch (why) {
+    case Failure::Malformed:
+        report(u"Ответ без заголовков"_s);
+        break;
+    case Failure::TooLarge:
+        report(u"Ответ слишком велик"_s);
+        break;
+    default:
+        report(u"Не удалось записать ответ"_s);
+        break;
+    }
+    fail(why);
 }
 
 void Exchange::socketError(int error)
@@ -454,13 +466,13 @@ void Exchange::closeProcessing(EndedBy how)
 
     if (how == EndedBy::Idle) {
         report(u"Нет данных от сервера: соединение прервано"_s);
-        finish(Outcome::Failure);
+        fail(Failure::Stalled);
         return;
     }
     if (!TlsProblem.isEmpty()) {
         // A certificate that fails today fails again: no second attempt.
         report(u"Защищённое соединение не установлено: "_s + TlsProblem);
-        finish(Outcome::Failure);
+        fail(Failure::Tls);
         return;
     }
     if (Session->CookiesOn && Reader.received() > 0) {
@@ -476,7 +488,7 @@ void Exchange::closeProcessing(EndedBy how)
         Pause->start(how == EndedBy::Silence ? 0 : ResendMs);
         break;
     case CloseDecision::GiveUp:
-        finish(Outcome::Failure);
+        fail(Failure::NoAnswer);
         break;
     case CloseDecision::UnlimitedRedirect:
         finish(Outcome::UnlimitedRedirect);
@@ -508,6 +520,14 @@ void Exchange::releaseSocket()
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+}
+
+void Exchange::fail(Failure why)
+{
+    if (!isRunning())
+        return;
+    Why = why;
+    finish(Outcome::Failure);
 }
 
 void Exchange::finish(Outcome outcome, ResponseSummary::End ended)

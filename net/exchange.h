@@ -43,6 +43,21 @@ public:
         Failure,           // nothing usable: no answer, refused, aborted, past the deadline
     };
 
+    // Why an exchange ended in Outcome::Failure.
+    enum class Failure {
+        None,
+        NoAnswer,  // every attempt ended with nothing received
+        Stalled,   // no byte for the idle time
+        Tls,       // the handshake or the certificate failed
+        Tunnel,    // the proxy opened no tunnel
+        Address,   // the URL cannot be sent or names no server
+        Malformed, // a body was asked for and no head ended
+        TooLarge,  // past the memory limit
+        Storage,   // the sink took no more
+        Aborted,
+        Deadline,
+    };
+
     // What a state light shows for the connection: the last event of it.
     enum class Light { Idle, Connecting, Sent, Receiving, Failed };
     Q_ENUM(Light)
@@ -85,12 +100,11 @@ public:
     State state() const { return Current; }
     bool isRunning() const { return Current != State::Idle && Current != State::Finished; }
     Outcome outcome() const { return Result; }
+    Failure failure() const { return Why; }
     const ResponseSummary &summary() const { return Summary; }
     // The URL asked last: after a redirect, its target.
     QString currentUrl() const { return CurrentUrl; }
     int method() const { return Met; }
-    // The deadline ended it.
-    bool deadlinePassed() const { return DeadlinePassed; }
 
 Q_SIGNALS:
     void log(const QString &info);
@@ -123,6 +137,7 @@ private:
     void closeProcessing(EndedBy how);
     void releaseSocket();
     void finish(Outcome outcome, ResponseSummary::End ended = ResponseSummary::End::None);
+    void fail(Failure why);
     QString tlsServer() const;
 
     HttpSession *Session;
@@ -135,8 +150,8 @@ private:
 
     State Current = State::Idle;
     Outcome Result = Outcome::None;
+    Failure Why = Failure::None;
     ResponseSummary Summary;
-    bool DeadlinePassed = false;
     quint64 Run = 0; // counts starts, so that a handler's new start is told apart
 
     // The request of the chain in progress.

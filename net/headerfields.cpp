@@ -147,6 +147,15 @@ bool HeaderFields::identityContent() const
     return true;
 }
 
+bool HeaderFields::declaresHtml() const
+{
+    const std::optional<QByteArrayView> type = value("Content-Type");
+    if (!type)
+        return false;
+    const qsizetype semicolon = type->indexOf(';');
+    return sameName(trimmed(semicolon < 0 ? *type : type->first(semicolon)), "text/html");
+}
+
 bool HeaderFields::declaresUtf8() const
 {
     for (const QByteArrayView value : values("Content-Type")) {

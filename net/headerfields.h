@@ -39,6 +39,8 @@ public:
 
     // "charset=UTF-8" or "charset=utf-8" in a Content-Type header.
     bool declaresUtf8() const;
+    // The first Content-Type names text/html, in any letter case.
+    bool declaresHtml() const;
 
     // The header lines as sent (status line excluded), each with its CR LF.
     QByteArrayView headerBlock() const { return QByteArrayView(Head).sliced(BlockAt); }

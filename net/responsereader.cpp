@@ -88,7 +88,7 @@ bool ResponseReader::takeBody(QByteArrayView bytes, qsizetype &unused)
     switch (Framing) {
     case Frame::UntilClose:
         BodySize += bytes.size();
-        return deliver(bytes);
+        return deliverBody(bytes);
     case Frame::Length: {
         // Bytes past the declared length belong to no body.
         const QByteArrayView body =
@@ -96,13 +96,13 @@ bool ResponseReader::takeBody(QByteArrayView bytes, qsizetype &unused)
         BodySize += body.size();
         Complete = BodySize == Fields.length();
         unused = bytes.size() - body.size();
-        return deliver(body);
+        return deliverBody(body);
     }
     case Frame::Chunked: {
         bool kept = true;
         const qsizetype used = Chunks.feed(bytes, [this, &kept](QByteArrayView data) {
             BodySize += data.size();
-            kept = deliver(data);
+            kept = deliverBody(data);
             return kept;
         });
         Complete = Chunks.done();
@@ -118,6 +118,16 @@ bool ResponseReader::takeBody(QByteArrayView bytes, qsizetype &unused)
 bool ResponseReader::deliver(QByteArrayView bytes)
 {
     return bytes.isEmpty() || !Sink || Sink->write(bytes);
+}
+
+bool ResponseReader::deliverBody(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; FirstVisible == 0 && i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            FirstVisible = c;
+    }
+    return deliver(bytes);
 }
 
 void ResponseReader::finishHead()

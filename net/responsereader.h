@@ -47,6 +47,8 @@ public:
     bool chunked() const { return Framing == Frame::Chunked; }
     // The head as received (up to MaxHead), its end included once it came.
     QByteArrayView head() const { return Head; }
+    // The first body byte that is no blank (space, tab, CR, LF); 0 while none came.
+    char firstVisible() const { return FirstVisible; }
 
 private:
     enum class Frame { UntilClose, Length, Chunked };
@@ -56,6 +58,7 @@ private:
     // unused: the bytes after the end of a framed body, once it is complete.
     bool takeBody(QByteArrayView bytes, qsizetype &unused);
     bool deliver(QByteArrayView bytes);
+    bool deliverBody(QByteArrayView bytes);
 
     ByteSink *Sink = nullptr;
     Keep Keeping = Keep::WholeResponse;
@@ -67,6 +70,7 @@ private:
     Frame Framing = Frame::UntilClose;
     ChunkedDecoder Chunks;
     qint64 BodySize = 0;
+    char FirstVisible = 0;
     bool Complete = false;
     bool MarkerSeen = false;
     QByteArray Tail; // the last bytes, for markers cut by an arrival's border

@@ -13,6 +13,8 @@ ResponseSummary ResponseSummary::of(const ResponseReader &reader, End ended)
     summary.Transfer = reader.fields().transfer();
     summary.IdentityContent = reader.fields().identityContent();
     summary.FramingBroken = reader.framingBroken();
+    summary.HtmlDeclared = reader.fields().declaresHtml();
+    summary.FirstVisible = reader.firstVisible();
     summary.BodySize = reader.bodySize();
     summary.Ended = reader.complete() ? End::Framed : ended;
     return summary;

@@ -25,6 +25,8 @@ struct ResponseSummary
     HeaderFields::Transfer Transfer = HeaderFields::Transfer::Identity;
     bool IdentityContent = true;
     bool FramingBroken = false;
+    bool HtmlDeclared = false;
+    char FirstVisible = 0; // of the body
     qint64 BodySize = 0;
     End Ended = End::None;
 
@@ -35,4 +37,7 @@ struct ResponseSummary
     // length, or all its chunks, or (with neither) ended by an orderly close; and it
     // is not content-coded.
     bool whole() const;
+    // A site's own page in place of the file asked for: declared text/html and
+    // starting with markup. Sites answer a missing song that way, status 200.
+    bool isHtmlPage() const { return HtmlDeclared && FirstVisible == '<'; }
 };

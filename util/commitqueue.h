@@ -2,60 +2,44 @@
 
 #include "partfile.h"
 
-#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 
 #include <memory>
 
-class QEventLoop;
-
 // Commits whole part files beside the caller, so that fetching the next song need
 // not wait for the disk: each file's data is synced and the file renamed to its
 // name (PartFile::commit) on a few threads of its own. Syncs under way together
-// share the disk's flushes, so many cost little more than one. Results come back
-// to the caller's thread; its waits run the event loop, so a window stays live.
+// share the disk's flushes, so many cost little more than one. Each result comes
+// back to the caller's thread as committed().
 class CommitQueue : public QObject
 {
     Q_OBJECT
 
 public:
-    struct Finished
-    {
-        int tag;
-        PartFile::Commit result;
-    };
-
-    // At most this many commits are under way at once.
+    // At most this many commits are under way at once; the rest wait their turn.
     explicit CommitQueue(int parallel = 8, QObject *parent = nullptr);
-    // Lets the commits under way finish; their results are dropped.
+    // Lets the commits under way and waiting finish; their results are dropped.
     ~CommitQueue() override;
 
-    // Takes over a part file holding a whole song, to be committed at path; tag
-    // comes back with the result. Waits first while the queue is full.
-    void commit(std::unique_ptr<PartFile> part, const QString &path, int tag);
+    // Takes over a part file holding a whole song, to be committed under name in its
+    // folder; tag comes back with the result.
+    void commit(std::shared_ptr<PartFile> part, const QString &name, int tag);
 
-    int pending() const;
-    // A commit to path has not come back yet.
-    bool holds(const QString &path) const;
-    // Until no commit to path is under way.
-    void waitFor(const QString &path);
-    void waitForAll();
+    // Commits not come back yet.
+    int pending() const { return int(Pending.size()); }
+    // A commit to name has not come back yet.
+    bool holds(const QString &name) const { return Pending.contains(name); }
 
-    // The results that came back since the last call, in the order they came.
-    QList<Finished> takeFinished();
+Q_SIGNALS:
+    void committed(int tag, PartFile::Commit result);
 
 private:
-    template<class Condition> void waitUntil(Condition condition);
-    void wake();
+    void report(const QString &name, int tag, PartFile::Commit result);
 
-    const int Parallel;
     QThreadPool Pool;
-    mutable QMutex Lock;
-    QList<QString> Pending;  // paths of the commits under way, guarded by Lock
-    QList<Finished> Results; // guarded by Lock
-    QEventLoop *WaitLoop = nullptr;
-    bool Woken = false;
+    QStringList Pending; // names, on the caller's thread only
 };

@@ -1,6 +1,7 @@
 #include "partfile.h"
 
-#include <QDir>
+#include "targetfolder.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -9,10 +10,12 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -57,67 +60,72 @@ bool SyncData(int descriptor)
 #endif
 }
 
-// Renames without replacing: the kernel refuses atomically where it can.
-PartFile::Commit RenameNoReplace(const QString &from, const QString &to)
+void Close(int descriptor)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-#ifdef Q_OS_LINUX
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
-        return PartFile::Commit::Done;
-    if (errno == EEXIST)
-        return PartFile::Commit::Present;
-    if (errno != EINVAL && errno != ENOSYS)
-        return PartFile::Commit::Failed;
+#ifdef Q_OS_WIN
+    ::_close(descriptor);
+#else
+    ::close(descriptor);
 #endif
-#ifndef Q_OS_WIN
-    // A hard link fails on an existing name as well; some file systems have none.
-    if (::link(source.constData(), target.constData()) == 0) {
-        ::unlink(source.constData());
-        return PartFile::Commit::Done;
-    }
-    if (errno == EEXIST)
-        return PartFile::Commit::Present;
-#endif
-    if (QFileInfo(to).exists() || QFileInfo(to).isSymLink())
-        return PartFile::Commit::Present;
-    // QFile::rename never replaces an existing file.
-    return QFile::rename(from, to) ? PartFile::Commit::Done : PartFile::Commit::Failed;
 }
 
 } // namespace
 
-PartFile::PartFile(const QString &folder) : Folder(folder) {}
+PartFile::PartFile(std::shared_ptr<const TargetFolder> folder) : Folder(std::move(folder)) {}
+
+PartFile::PartFile(const QString &folder) : Folder(TargetFolder::open(folder)) {}
 
 PartFile::~PartFile()
 {
     discard();
 }
 
+QString PartFile::temporaryPath() const
+{
+    return TemporaryName.isEmpty() || !Folder ? QString() : Folder->path() + TemporaryName;
+}
+
 bool PartFile::open()
 {
     discard();
-    const QString folder = QDir(Folder).absolutePath() + QLatin1Char('/');
+    if (!Folder)
+        return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = folder + RandomName();
-        const QByteArray name = QFile::encodeName(path);
+        const QString name = RandomName();
+        const QByteArray encoded = QFile::encodeName(name);
 #ifdef Q_OS_WIN
-        const int descriptor = ::_open(name.constData(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+        const QByteArray path = QFile::encodeName(Folder->path() + name);
+        const int descriptor = ::_open(path.constData(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                                        _S_IREAD | _S_IWRITE);
+        if (descriptor < 0) {
+            if (errno != EEXIST)
+                return false;
+            continue;
+        }
 #else
         // Created like any new file, so the umask decides who may read the song.
-        const int descriptor =
-            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-        if (descriptor >= 0) {
-            Descriptor = descriptor;
-            TemporaryPath = path;
-            Written = WrittenBack = 0;
-            return true;
+        const int descriptor = ::openat(Folder->descriptor(), encoded.constData(),
+                                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0) {
+            if (errno != EEXIST)
+                return false;
+            continue;
         }
-        if (errno != EEXIST)
-            return false;
+        // Locked, and still ours under that name: another instance's clean-up may
+        // have taken the name between the create and the lock.
+        struct stat own, named;
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0 || ::fstat(descriptor, &own) != 0 ||
+            ::fstatat(Folder->descriptor(), encoded.constData(), &named, AT_SYMLINK_NOFOLLOW) !=
+                0 ||
+            own.st_ino != named.st_ino || own.st_dev != named.st_dev) {
+            ::close(descriptor);
+            continue;
+        }
+#endif
+        Descriptor = descriptor;
+        TemporaryName = name;
+        Written = WrittenBack = 0;
+        return true;
     }
     return false;
 }
@@ -149,36 +157,71 @@ bool PartFile::write(QByteArrayView bytes)
     return true;
 }
 
-PartFile::Commit PartFile::commit(const QString &path)
+// Renames without replacing: the kernel refuses atomically where it can.
+PartFile::Commit PartFile::rename(const QString &name)
+{
+#ifdef Q_OS_WIN
+    const QString from = Folder->path() + TemporaryName;
+    const QString to = Folder->path() + name;
+    if (QFileInfo(to).exists() || QFileInfo(to).isSymLink())
+        return Commit::Present;
+    // QFile::rename never replaces an existing file.
+    return QFile::rename(from, to) ? Commit::Done : Commit::Failed;
+#else
+    const int folder = Folder->descriptor();
+    const QByteArray source = QFile::encodeName(TemporaryName);
+    const QByteArray target = QFile::encodeName(name);
+#ifdef Q_OS_LINUX
+    if (::renameat2(folder, source.constData(), folder, target.constData(), RENAME_NOREPLACE) == 0)
+        return Commit::Done;
+    if (errno == EEXIST)
+        return Commit::Present;
+    if (errno != EINVAL && errno != ENOSYS)
+        return Commit::Failed;
+#endif
+    // A hard link fails on an existing name as well; some file systems have none.
+    if (::linkat(folder, source.constData(), folder, target.constData(), 0) == 0) {
+        ::unlinkat(folder, source.constData(), 0);
+        return Commit::Done;
+    }
+    if (errno == EEXIST)
+        return Commit::Present;
+    if (Folder->entryAt(name) != TargetFolder::Entry::None)
+        return Commit::Present;
+    return ::renameat(folder, source.constData(), folder, target.constData()) == 0 ? Commit::Done
+                                                                                   : Commit::Failed;
+#endif
+}
+
+PartFile::Commit PartFile::commit(const QString &name)
 {
     if (Descriptor < 0)
         return Commit::Failed;
+    // Renamed while still open and locked, so no clean-up can take it on the way.
     const bool synced = SyncData(Descriptor);
 #ifdef Q_OS_WIN
-    const bool closed = ::_close(Descriptor) == 0;
-#else
-    const bool closed = ::close(Descriptor) == 0;
+    // Windows renames no file that is open.
+    Close(std::exchange(Descriptor, -1));
 #endif
-    Descriptor = -1;
-    const Commit result = synced && closed ? RenameNoReplace(TemporaryPath, path) : Commit::Failed;
-    if (result != Commit::Done)
-        QFile::remove(TemporaryPath);
-    TemporaryPath.clear();
+    const Commit result = synced ? rename(name) : Commit::Failed;
+    if (result == Commit::Done)
+        TemporaryName.clear();
+    discard();
     return result;
 }
 
 void PartFile::discard()
 {
-    if (Descriptor >= 0) {
+    if (!TemporaryName.isEmpty() && Folder) {
 #ifdef Q_OS_WIN
-        ::_close(Descriptor);
+        if (Descriptor >= 0)
+            Close(std::exchange(Descriptor, -1));
+        QFile::remove(Folder->path() + TemporaryName);
 #else
-        ::close(Descriptor);
+        ::unlinkat(Folder->descriptor(), QFile::encodeName(TemporaryName).constData(), 0);
 #endif
-        Descriptor = -1;
+        TemporaryName.clear();
     }
-    if (!TemporaryPath.isEmpty()) {
-        QFile::remove(TemporaryPath);
-        TemporaryPath.clear();
-    }
+    if (Descriptor >= 0)
+        Close(std::exchange(Descriptor, -1));
 }

@@ -4,13 +4,20 @@
 
 #include <QString>
 
+#include <memory>
+
+class TargetFolder;
+
 // A file that appears under its name only once it is whole. It is written under a
 // short name of its own in the target folder (so that any final name that fits the
-// folder fits), its data reaches the disk, and only then is it renamed to the final
-// name, never replacing anything there. Never committed, it is removed.
+// folder fits), locked against other processes' clean-up while it is written, its
+// data reaches the disk, and only then is it renamed to the final name, never
+// replacing anything there. Never committed, it is removed.
 class PartFile : public ByteSink
 {
 public:
+    explicit PartFile(std::shared_ptr<const TargetFolder> folder);
+    // Opens folder for this one file.
     explicit PartFile(const QString &folder);
     ~PartFile() override;
     PartFile(const PartFile &) = delete;
@@ -26,11 +33,12 @@ public:
         Present, // something already is at that name; nothing was replaced
         Failed,
     };
-    // Whatever the outcome, the temporary file is gone afterwards.
-    Commit commit(const QString &path);
+    // Renames the file to name, in its folder. Whatever the outcome, the
+    // temporary file is gone afterwards.
+    Commit commit(const QString &name);
     void discard();
 
-    QString temporaryPath() const { return TemporaryPath; }
+    QString temporaryPath() const;
     qint64 size() const { return Written; }
 
     // Every this many bytes the data written so far is sent on its way to the disk,
@@ -38,8 +46,10 @@ public:
     static constexpr qint64 WritebackStep = qint64(8) << 20;
 
 private:
-    QString Folder;
-    QString TemporaryPath;
+    Commit rename(const QString &name);
+
+    std::shared_ptr<const TargetFolder> Folder;
+    QString TemporaryName;
     int Descriptor = -1;
     qint64 Written = 0;
     qint64 WrittenBack = 0;

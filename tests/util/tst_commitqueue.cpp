@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,7 +21,7 @@ private Q_SLOTS:
     void anExistingNameIsLeftAlone();
     void aPathIsHeldUntilItsCommitCameBack();
     void leavingEarlyLetsTheCommitsFinish();
-    void neverMoreUnderWayThanAllowed();
+    void moreThanItsThreadsWaitTheirTurn();
 };
 
 namespace {
@@ -44,34 +45,42 @@ QStringList PartFiles(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(u".part"_s);
 }
 
+// Tag and result of each commit that came back.
+QList<QPair<int, int>> Results(const QSignalSpy &spy)
+{
+    QList<QPair<int, int>> results;
+    for (const QList<QVariant> &arguments : spy)
+        results.append({arguments.at(0).toInt(), int(arguments.at(1).value<PartFile::Commit>())});
+    return results;
+}
+
 } // namespace
 
 void tst_CommitQueue::everySongIsCommittedUnderItsName()
 {
     QTemporaryDir dir;
     CommitQueue queue(4);
+    QSignalSpy committed(&queue, &CommitQueue::committed);
     for (int i = 0; i < 20; ++i) {
         auto part = WholeSong(dir.path(), "song " + QByteArray::number(i));
         QVERIFY(part);
-        queue.commit(std::move(part), dir.filePath(u"%1.mp3"_s.arg(i)), i);
+        queue.commit(std::move(part), u"%1.mp3"_s.arg(i), i);
     }
-    queue.waitForAll();
+    QTRY_COMPARE(committed.count(), 20);
     QCOMPARE(queue.pending(), 0);
 
-    const QList<CommitQueue::Finished> finished = queue.takeFinished();
     QList<int> tags;
-    for (const CommitQueue::Finished &done : finished) {
-        QCOMPARE(int(done.result), int(PartFile::Commit::Done));
-        tags.append(done.tag);
+    for (const auto &[tag, result] : Results(committed)) {
+        QCOMPARE(result, int(PartFile::Commit::Done));
+        tags.append(tag);
     }
     std::sort(tags.begin(), tags.end());
     QList<int> expected(20);
     std::iota(expected.begin(), expected.end(), 0);
-    QCOMPARE(tags, expected);
+    QCOMPARE(tags, expected); // each result is told once
     for (int i = 0; i < 20; ++i)
         QCOMPARE(Read(dir.filePath(u"%1.mp3"_s.arg(i))), "song " + QByteArray::number(i));
     QCOMPARE(PartFiles(dir.path()), QStringList());
-    QVERIFY(queue.takeFinished().isEmpty()); // each result is told once
 }
 
 void tst_CommitQueue::anExistingNameIsLeftAlone()
@@ -84,12 +93,10 @@ void tst_CommitQueue::anExistingNameIsLeftAlone()
     old.close();
 
     CommitQueue queue;
-    queue.commit(WholeSong(dir.path(), "new"), path, 7);
-    queue.waitForAll();
-    const QList<CommitQueue::Finished> finished = queue.takeFinished();
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished[0].tag, 7);
-    QCOMPARE(int(finished[0].result), int(PartFile::Commit::Present));
+    QSignalSpy committed(&queue, &CommitQueue::committed);
+    queue.commit(WholeSong(dir.path(), "new"), u"song.mp3"_s, 7);
+    QVERIFY(committed.wait());
+    QCOMPARE(Results(committed), (QList<QPair<int, int>>{{7, int(PartFile::Commit::Present)}}));
     QCOMPARE(Read(path), QByteArray("old"));
     QCOMPARE(PartFiles(dir.path()), QStringList());
 }
@@ -97,15 +104,14 @@ void tst_CommitQueue::anExistingNameIsLeftAlone()
 void tst_CommitQueue::aPathIsHeldUntilItsCommitCameBack()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"song.mp3"_s);
     CommitQueue queue;
-    queue.commit(WholeSong(dir.path(), "song"), path, 1);
-    QVERIFY(queue.holds(path));
-    QVERIFY(!queue.holds(dir.filePath(u"other.mp3"_s)));
-    queue.waitFor(path);
-    QVERIFY(!queue.holds(path));
-    QCOMPARE(Read(path), QByteArray("song"));
-    QCOMPARE(queue.takeFinished().size(), 1);
+    QSignalSpy committed(&queue, &CommitQueue::committed);
+    queue.commit(WholeSong(dir.path(), "song"), u"song.mp3"_s, 1);
+    QVERIFY(queue.holds(u"song.mp3"_s));
+    QVERIFY(!queue.holds(u"other.mp3"_s));
+    QVERIFY(committed.wait());
+    QVERIFY(!queue.holds(u"song.mp3"_s));
+    QCOMPARE(Read(dir.filePath(u"song.mp3"_s)), QByteArray("song"));
 }
 
 void tst_CommitQueue::leavingEarlyLetsTheCommitsFinish()
@@ -114,23 +120,23 @@ void tst_CommitQueue::leavingEarlyLetsTheCommitsFinish()
     {
         CommitQueue queue;
         for (int i = 0; i < 5; ++i)
-            queue.commit(WholeSong(dir.path(), "song"), dir.filePath(u"%1.mp3"_s.arg(i)), i);
+            queue.commit(WholeSong(dir.path(), "song"), u"%1.mp3"_s.arg(i), i);
     }
     for (int i = 0; i < 5; ++i)
         QCOMPARE(Read(dir.filePath(u"%1.mp3"_s.arg(i))), QByteArray("song"));
     QCOMPARE(PartFiles(dir.path()), QStringList());
 }
 
-void tst_CommitQueue::neverMoreUnderWayThanAllowed()
+void tst_CommitQueue::moreThanItsThreadsWaitTheirTurn()
 {
     QTemporaryDir dir;
     CommitQueue queue(2);
-    for (int i = 0; i < 10; ++i) {
-        queue.commit(WholeSong(dir.path(), "song"), dir.filePath(u"%1.mp3"_s.arg(i)), i);
-        QVERIFY(queue.pending() <= 2);
-    }
-    queue.waitForAll();
-    QCOMPARE(queue.takeFinished().size(), 10);
+    QSignalSpy committed(&queue, &CommitQueue::committed);
+    for (int i = 0; i < 10; ++i)
+        queue.commit(WholeSong(dir.path(), "song"), u"%1.mp3"_s.arg(i), i);
+    QCOMPARE(queue.pending(), 10);
+    QTRY_COMPARE(committed.count(), 10);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 10);
 }
 
 QTEST_GUILESS_MAIN(tst_CommitQueue)

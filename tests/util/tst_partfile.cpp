@@ -66,7 +66,7 @@ void tst_PartFile::commit()
     QVERIFY(part.restart()); // a new attempt starts from nothing
     QVERIFY(part.write("the "));
     QVERIFY(part.write("song"));
-    QCOMPARE(int(part.commit(path)), result);
+    QCOMPARE(int(part.commit(name)), result);
 
     QCOMPARE(
         QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(u".part"_s),
