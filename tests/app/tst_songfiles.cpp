@@ -108,6 +108,12 @@ void tst_SongFiles::runReport_data()
     QTest::newRow("11 to 14 take the genitive")
         << 12 << 12 << 0 << false << u"Готово: скачано 12 файлов"_s;
     QTest::newRow("21 is singular again") << 21 << 21 << 0 << false << u"Готово: скачано 21 файл"_s;
+    // The teens rule looks at the last two digits only.
+    QTest::newRow("111") << 111 << 111 << 0 << false << u"Готово: скачано 111 файлов"_s;
+    QTest::newRow("112") << 112 << 112 << 0 << false << u"Готово: скачано 112 файлов"_s;
+    QTest::newRow("114") << 114 << 114 << 0 << false << u"Готово: скачано 114 файлов"_s;
+    QTest::newRow("212") << 212 << 212 << 0 << false << u"Готово: скачано 212 файлов"_s;
+    QTest::newRow("122") << 122 << 122 << 0 << false << u"Готово: скачано 122 файла"_s;
     QTest::newRow("all present already") << 2 << 0 << 0 << false << u"Готово: скачано 0 файлов"_s;
     QTest::newRow("exactly one failed") << 1 << 0 << 1 << false << u"Не скачано 1 файл"_s;
     QTest::newRow("some failed") << 7 << 4 << 3 << false

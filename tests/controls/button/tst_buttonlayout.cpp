@@ -190,6 +190,10 @@ void tst_ButtonLayout::keyCodes_data()
     QTest::newRow("AZERTY A on the Q key") << int(Qt::Key_A) << false << 24u << 0u << 65;
     QTest::newRow("keypad minus") << int(Qt::Key_Minus) << true << 82u << 0u << 109;
     QTest::newRow("keypad Home") << int(Qt::Key_Home) << true << 79u << 0u << 36;
+    QTest::newRow("keypad 5") << int(Qt::Key_5) << true << 84u << 0u << 101;
+    // No letter of the layout tells the key; the first of its row by scan code does.
+    QTest::newRow("A grave on the first key of a row")
+        << int(Qt::Key_Agrave) << false << 38u << 0u << 65;
     QTest::newRow("Windows virtual key") << 0x0424 << false << 0u << 65u << 65;
 }
 

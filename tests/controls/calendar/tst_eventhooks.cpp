@@ -454,6 +454,21 @@ void tst_EventHooks::twoOwnersChainTheirHooks()
     log.clear();
     QCoreApplication::sendEvent(&probe, &ping);
     QCOMPARE(log, (QStringList{u"widget ping"_s, u"third after"_s}));
+
+    // Three owners on one window: the middle one leaves, the chain closes over it,
+    // and delivery still starts at the newest.
+    Probe three;
+    three.log = &log;
+    EventHooks middle(u"ucCalendar"_s), newest(u"ucCalendar"_s);
+    QVERIFY(hooks->sc_Subclass(&three, 0, tagged(u"oldest"_s)));
+    QVERIFY(middle.sc_Subclass(&three, 0, tagged(u"middle"_s)));
+    QVERIFY(newest.sc_Subclass(&three, 0, tagged(u"newest"_s)));
+    for (EventHooks *owner : {hooks.get(), &middle, &newest})
+        owner->sc_WatchMessage(&three, Ping, EventHooks::HOOK_BEFORE);
+    middle.sc_UnSubclass(&three);
+    log.clear();
+    QCoreApplication::sendEvent(&three, &ping);
+    QCOMPARE(log, (QStringList{u"newest before"_s, u"oldest before"_s, u"widget ping"_s}));
     QVERIFY(errors.isEmpty());
 }
 
