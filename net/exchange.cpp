@@ -60,6 +60,7 @@ Exchange::Exchange(HttpSession *session, QObject *parent)
     connect(Pause, &QTimer::timeout, this, &Exchange::connectToServer);
 
     Deadline->setSingleShot(true);
+    Deadline->setTimerType(Qt::PreciseTimer);
     connect(Deadline, &QTimer::timeout, this, [this] {
         if (!report(u"Время ожидания истекло"_s))
             return;

@@ -1,9 +1,11 @@
+#include "chartsite.h"
 #include "check.h"
 #include "g.h"
-#include "workflowfixture.h"
+#include "windowfixture.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTcpServer>
@@ -34,32 +36,33 @@ private Q_SLOTS:
     void updateCheckWithoutAReply_data();
     void updateCheckWithoutAReply();
     void unwritableStoreIsTold();
+    void siteUrl_data();
+    void siteUrl();
 
 private:
     Main *start(const Values &values);
-    std::unique_ptr<WorkflowFixture> fx;
+    std::unique_ptr<ChartSite> site;
+    std::unique_ptr<WindowFixture> fx;
 };
 
 void tst_Settings::init()
 {
-    fx = std::make_unique<WorkflowFixture>();
-    QVERIFY(fx->start());
+    site = std::make_unique<ChartSite>();
+    QVERIFY(site->listen());
+    fx = std::make_unique<WindowFixture>();
 }
 
 void tst_Settings::cleanup()
 {
     fx.reset();
+    site.reset();
 }
 
 Main *tst_Settings::start(const Values &values)
 {
-    Values withDay = values;
-    if (!withDay.contains(u"LastUpdate"_s))
-        withDay.insert(u"LastUpdate"_s, WorkflowFixture::today());
-    fx->writeSettings(withDay);
+    fx->writeSettings(site->hostAndPort(), values);
     Main *window = fx->createWindow();
-    window->Load();
-    return window;
+    return fx->load() ? window : nullptr;
 }
 
 void tst_Settings::restored_data()
@@ -101,14 +104,14 @@ void tst_Settings::restored()
     QCOMPARE(window->Check3->Value(), byDate);
     QCOMPARE(window->Text2->text(), u"Выберите каталог для сохранения"_s);
     QVERIFY(!window->SuppressEvents());
-    QVERIFY(fx->site.requests().isEmpty());
+    QVERIFY(site->requests().isEmpty());
 }
 
 void tst_Settings::loadWithPlaceholderFolderStoresNoPath()
 {
     Main *window = start({});
-    window->Combo1->setCurrentIndex(1);
-    window->Combo1_Click();
+    QVERIFY(window);
+    QVERIFY(fx->pick(1));
     QCOMPARE(fx->stored(u"Station"_s), u"1"_s);
     QCOMPARE(fx->stored(u"NoNum"_s), u"True"_s);
     QCOMPARE(fx->stored(u"SubFolsers"_s), u"False"_s);
@@ -121,7 +124,7 @@ void tst_Settings::storedTextsAreExact()
     Main *window = start({{u"NoNum"_s, u"False"_s}});
     window->Check3->setValue(true);
     window->Text2->setText(fx->dir.path() + QDir::separator());
-    window->Command1_Click();
+    QVERIFY(fx->startRun());
     QCOMPARE(fx->stored(u"Station"_s), u"-1"_s);
     QCOMPARE(fx->stored(u"NoNum"_s), u"False"_s);
     QCOMPARE(fx->stored(u"SubFolsers"_s), u"True"_s);
@@ -159,15 +162,15 @@ void tst_Settings::updateCheck()
     QFETCH(bool, answerYes);
     QFETCH(bool, offered);
     QFETCH(QString, stamp);
-    fx->site.setVersion(siteVersion);
-    fx->writeSettings({{u"LastUpdate"_s, stamp}, {u"Station"_s, u"2"_s}});
+    site->setVersion(siteVersion);
+    fx->writeSettings(site->hostAndPort(), {{u"LastUpdate"_s, stamp}, {u"Station"_s, u"2"_s}});
     Main *window = fx->createWindow();
     fx->prompts->questionAnswer = answerYes;
-    window->Load();
+    QVERIFY(fx->load());
 
-    QCOMPARE(fx->site.requests(), QStringList{u"GET /version/tunetrawl.php"_s});
-    QCOMPARE(fx->stored(u"LastUpdate"_s), WorkflowFixture::today());
-    const QString link = u"http://"_s + fx->site.hostAndPort() + u"/download/"_s;
+    QCOMPARE(site->requests(), QStringList{u"GET /version/tunetrawl.php"_s});
+    QCOMPARE(fx->stored(u"LastUpdate"_s), WindowFixture::today());
+    const QString link = u"http://"_s + site->hostAndPort() + u"/download/"_s;
     if (offered) {
         QCOMPARE(fx->shown.size(), 1);
         QCOMPARE(fx->shown[0].kind, u"question"_s);
@@ -185,9 +188,9 @@ void tst_Settings::updateCheck()
 
 void tst_Settings::updateCheckOncePerDay()
 {
-    fx->site.setVersion(u"9.9"_s);
-    start({{u"LastUpdate"_s, WorkflowFixture::today()}});
-    QVERIFY(fx->site.requests().isEmpty());
+    site->setVersion(u"9.9"_s);
+    start({{u"LastUpdate"_s, WindowFixture::today()}});
+    QVERIFY(site->requests().isEmpty());
     QVERIFY(fx->shown.isEmpty());
 }
 
@@ -206,18 +209,25 @@ void tst_Settings::updateCheckWithoutAReply()
     const quint16 port = quiet.serverPort();
     if (!silent)
         quiet.close();
-    fx->writeSettings({{u"LastUpdate"_s, u"01.01.2014"_s}, {u"Station"_s, u"5"_s}});
+    fx->writeSettings(site->hostAndPort(),
+                      {{u"LastUpdate"_s, u"01.01.2014"_s}, {u"Station"_s, u"5"_s}});
     QSettings(fx->settingsPath(), QSettings::IniFormat)
         .setValue(u"Main/UpdateHost"_s, u"127.0.0.1:"_s + QString::number(port));
+    // Only the check's own deadline can end a silent wait here: the watchdog and
+    // the idle limit are far away. Without the deadline start-up never ends.
+    fx->timings.exchange.FirstDataMs = 600000;
+    fx->timings.exchange.IdleMs = 600000;
+    fx->timings.updateDeadlineMs = 800;
     Main *window = fx->createWindow();
-    // Only the check's own deadline can end a silent wait here.
-    window->G->findChild<QTimer *>(u"Timeout"_s)->setInterval(600000);
-    window->Load();
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(fx->load());
+    if (silent)
+        QVERIFY(clock.elapsed() >= 800);
 
     QCOMPARE(fx->stored(u"LastUpdate"_s), u"01.01.2014"_s); // asked again next start
     QVERIFY(fx->shown.isEmpty());
     QCOMPARE(window->Combo1->currentIndex(), 5);
-    window->show();
     QTRY_VERIFY(window->SongCount() > 0); // the start-up load still comes
 }
 
@@ -228,13 +238,28 @@ void tst_Settings::unwritableStoreIsTold()
     QVERIFY(QDir().mkpath(store));
     Main *window = fx->createWindow();
     window->setSettingsStore(std::make_unique<QSettings>(store, QSettings::IniFormat));
-    window->Load();
-    window->Combo1->setCurrentIndex(5);
-    Q_EMIT window->Combo1->activated(5);
+    QVERIFY(fx->load());
+    QVERIFY(fx->pick(5));
     QVERIFY(window->st->text().endsWith(u" (настройки не сохранены)"_s));
     // Said once: the next load says nothing more about it.
-    Q_EMIT window->Combo1->activated(5);
+    QVERIFY(fx->pick(5));
     QVERIFY(!window->st->text().contains(u"настройки"_s));
+}
+
+void tst_Settings::siteUrl_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("bare host is plain HTTP") << u"h:8080"_s << u"http://h:8080"_s;
+    QTest::newRow("https kept") << u"https://h"_s << u"https://h"_s;
+    QTest::newRow("trailing slash dropped") << u"https://h/"_s << u"https://h"_s;
+}
+
+void tst_Settings::siteUrl()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, url);
+    QCOMPARE(Main::SiteUrl(host), url);
 }
 
 QTEST_MAIN(tst_Settings)

@@ -87,10 +87,15 @@ struct WindowFixture
         return waitForWork();
     }
 
-    // Presses «Старт!» and waits for the end of the run it starts, if any.
+    // Presses «Старт!» and waits for the end of the run it starts, if any;
+    // lastPeak tells how many songs that run had in flight at most.
     bool startRun()
     {
         window->Command1_Click();
+        if (DownloadRun *run = window->CurrentRun())
+            QObject::connect(run, &DownloadRun::finished, run,
+                             [this, run] { lastPeak = run->peakInFlight(); });
         return waitForWork();
     }
+    int lastPeak = 0;
 };
