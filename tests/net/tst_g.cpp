@@ -130,6 +130,7 @@ private Q_SLOTS:
     void streamedBodies_data();
     void streamedBodies();
     void idleTimeEndsAStalledResponse();
+    void longRedirectBodyIsNotReadToItsEnd();
     void resendsCountAgainForARedirectTarget();
     void cookiesOffAreNeitherKeptNorSent();
     void abortFromTheCloseLogStopsEverything();
@@ -310,7 +311,6 @@ void tst_G::sentAgainAfterNoAnswer_data()
 {
     QTest::addColumn<bool>("closeAtOnce");
 
-    // The watchdog's real 5 s: the first connection never answers.
     QTest::newRow("first connection silent") << false;
     QTest::newRow("first connection closed at once") << true;
 }
@@ -322,7 +322,16 @@ void tst_G::sentAgainAfterNoAnswer()
     first.CloseAtOnce = closeAtOnce;
     ScriptedServer server({first, ScriptedServer::respond(page("second"))});
     G g;
+    g.setTimings({300, 30000, 500, 0});
+    QElapsedTimer silence;
+    connect(&server, &ScriptedServer::requestReceived, &g, [&silence] {
+        if (!silence.isValid())
+            silence.start();
+    });
     QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nsecond"_s);
+    // The watchdog never gives up early.
+    if (!closeAtOnce)
+        QVERIFY2(silence.elapsed() >= 300, qPrintable(QString::number(silence.elapsed())));
     QCOMPARE(server.connections(), 2);
     QCOMPARE(server.requests().size(), 2);
     QVERIFY(server.requests().at(1).startsWith("GET / HTTP/1.0\r\n"));
@@ -350,7 +359,7 @@ void tst_G::sendingAgainIsBounded()
     const QString url = kind == 1 ? u"http://127.0.0.1:"_s + QString::number(closedPort()) + u"/"_s
                                   : server.url(u"/"_s);
     G g;
-    g.findChild<QTimer *>(u"Timeout"_s)->setInterval(200); // the bound, not the wait, is tested
+    g.setTimings({200, 30000, 20, 0}); // the bound, not the wait, is tested
     QSignalSpy logSpy(&g, &G::log);
 
     QCOMPARE(get(g, url), QString());
@@ -377,7 +386,7 @@ void tst_G::stallAfterFirstDataIsNoTimeout()
 {
     ScriptedServer server({Reply{{{"HTTP/1.0 200 OK\r\n", 0}, {"\r\nlate body", 700}}}});
     G g;
-    g.findChild<QTimer *>(u"Timeout"_s)->setInterval(200);
+    g.setTimings({200, 30000, 500, 0});
     QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nlate body"_s);
     QCOMPARE(server.connections(), 1);
 }
@@ -587,6 +596,15 @@ void tst_G::streamedBodies_data()
     QTest::newRow("length reached, connection left open")
         << Reply{{{ok + "Content-Length: 3\r\n\r\nabc", 0}}, Ending::StayOpen} << QByteArray("abc")
         << true << 1;
+    QTest::newRow("length 0, connection left open")
+        << Reply{{{ok + "Content-Length: 0\r\n\r\n", 0}}, Ending::StayOpen} << QByteArray() << true
+        << 0;
+    // Each byte re-arms the idle limit (1 s here), so a slow song lives on.
+    Reply trickle{{{ok + "\r\n", 0}}};
+    for (int i = 0; i < 15; ++i)
+        trickle.Parts.append({"x", 100});
+    QTest::newRow("a byte every 100 ms outlasts the idle time")
+        << trickle << QByteArray(15, 'x') << true << 0;
 }
 
 void tst_G::streamedBodies()
@@ -600,6 +618,7 @@ void tst_G::streamedBodies()
         {ScriptedServer::respond(redirect("302 Found", "/song", "Content-Length: 5\r\n") + "moved"),
          reply});
     G g;
+    g.setTimings({5000, 1000, 500, 0});
     Watchdog watchdog(g);
     ReceiveBuffer sink;
     QSignalSpy percent(&g, &G::PercentOfLoad);
@@ -618,13 +637,27 @@ void tst_G::idleTimeEndsAStalledResponse()
     ScriptedServer server(
         {Reply{{{"HTTP/1.0 200 OK\r\n\r\nfirst bytes", 0}}, ScriptedServer::Ending::StayOpen}});
     G g;
-    g.findChild<QTimer *>(u"Idle"_s)->setInterval(300);
+    g.setTimings({5000, 300, 500, 0});
     QSignalSpy logSpy(&g, &G::log);
     QCOMPARE(get(g, server.url(u"/"_s)), QString());
     QVERIFY(!g.lastResponse().Delivered);
     QCOMPARE(server.connections(), 1);
     QCOMPARE(light(g), QColor(255, 0, 0));
     QVERIFY(!g.isBizy());
+}
+
+void tst_G::longRedirectBodyIsNotReadToItsEnd()
+{
+    // Megabytes after a redirect's head, and the connection left open: the client
+    // goes on at the limit instead of reading on until the idle time.
+    const QByteArray moved = "HTTP/1.0 302 Found\r\nLocation: /song\r\n\r\n";
+    ScriptedServer server(
+        {Reply{{{moved + QByteArray(3 << 20, 'm'), 0}}, ScriptedServer::Ending::StayOpen},
+         ScriptedServer::respond(page("song"))});
+    G g;
+    g.setTimings({5000, 1000, 500, 0});
+    QCOMPARE(get(g, server.url(u"/"_s)), u"HTTP/1.0 200 OK\r\n\r\nsong"_s);
+    QCOMPARE(server.connections(), 2);
 }
 
 void tst_G::resendsCountAgainForARedirectTarget()
@@ -635,6 +668,7 @@ void tst_G::resendsCountAgainForARedirectTarget()
     ScriptedServer server({ScriptedServer::respond(redirect("302 Found", "/b")), closeAtOnce,
                            closeAtOnce, ScriptedServer::respond(page("b"))});
     G g;
+    g.setTimings({5000, 30000, 20, 0});
     QCOMPARE(get(g, server.url(u"/a"_s)), u"HTTP/1.0 200 OK\r\n\r\nb"_s);
     QCOMPARE(server.connections(), 4);
 }

@@ -264,8 +264,7 @@ void tst_G_Tls::stalledHandshakeEndsByIdleTime()
     QTcpServer mute; // accepts, never says a word of TLS
     QVERIFY(mute.listen(QHostAddress::LocalHost));
     G g;
-    g.findChild<QTimer *>(u"Timeout"_s)->setInterval(600000);
-    g.findChild<QTimer *>(u"Idle"_s)->setInterval(300);
+    g.setTimings({600000, 300, 500, 0});
     ReceiveBuffer body;
     const ResponseSummary summary =
         Stream(g, u"https://127.0.0.1:"_s + QString::number(mute.serverPort()) + u"/x"_s, body);

@@ -148,6 +148,12 @@ void tst_ResponseReader::wholeBody_data()
         << orderly << true;
     QTest::newRow("other transfer coding")
         << ok + "Transfer-Encoding: gzip\r\n\r\nabc" << orderly << false;
+    QTest::newRow("gzip, then identity")
+        << ok + "Transfer-Encoding: gzip\r\nTransfer-Encoding: identity\r\n\r\nabc" << orderly
+        << false;
+    QTest::newRow("chunk data not followed by CR LF")
+        << ok + "Transfer-Encoding: chunked\r\n\r\n3\r\nabcX\n0\r\n\r\n"
+        << orderly << false;
     QTest::newRow("content coded")
         << ok + "Content-Encoding: gzip\r\nContent-Length: 3\r\n\r\nabc" << orderly << false;
     QTest::newRow("identity coding")
@@ -221,6 +227,7 @@ void tst_ResponseReader::chunkSizeLimits_data()
     // The 16th digit would carry the size past 64 bits.
     QTest::newRow("16 digits beyond 2^64 refused") << QByteArray("fffffffffffffff0") << true;
     QTest::newRow("17 digits refused") << QByteArray("ffffffffffffffff0") << true;
+    QTest::newRow("5000-character size line refused") << QByteArray(4999, '0') + "3" << true;
 }
 
 void tst_ResponseReader::chunkSizeLimits()
