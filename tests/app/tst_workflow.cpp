@@ -64,6 +64,7 @@ private Q_SLOTS:
     void stoppingARun_data();
     void stoppingARun();
     void runWithNothingMarkedSaysSo();
+    void folderSwappedForALinkMidRun();
     void wholeJobOverTls();
 
 private:
@@ -156,15 +157,25 @@ void tst_Workflow::runStoresMarkedSongs_data()
 {
     QTest::addColumn<bool>("noNumbers");
     QTest::addColumn<bool>("byDate");
-    QTest::newRow("numbered") << false << false;
-    QTest::newRow("not numbered") << true << false;
-    QTest::newRow("numbered, by date") << false << true;
+    QTest::addColumn<QString>("parallel"); // as stored; "" for none
+    QTest::addColumn<int>("most");         // songs in flight at once, at most
+    QTest::newRow("numbered") << false << false << u""_s << 4;
+    QTest::newRow("not numbered") << true << false << u""_s << 4;
+    QTest::newRow("numbered, by date") << false << true << u""_s << 4;
+    QTest::newRow("one at a time") << false << false << u"1"_s << 1;
+    QTest::newRow("eight at once") << false << false << u"8"_s << 8;
+    QTest::newRow("past the top") << false << false << u"50"_s << 8;
+    QTest::newRow("below the bottom") << false << false << u"0"_s << 1;
 }
 
 void tst_Workflow::runStoresMarkedSongs()
 {
     QFETCH(bool, noNumbers);
     QFETCH(bool, byDate);
+    QFETCH(QString, parallel);
+    QFETCH(int, most);
+    if (!parallel.isEmpty())
+        QSettings(fx->settingsPath(), QSettings::IniFormat).setValue(u"Main/Parallel"_s, parallel);
     window->Check2->setValue(noNumbers);
     window->Check3->setValue(byDate);
     pickStation(Nashe);
@@ -201,6 +212,8 @@ void tst_Workflow::runStoresMarkedSongs()
     QCOMPARE(window->st->text(), u"Готово: скачано %1 %2"_s.arg(stored).arg(FilesWord(stored)));
     QVERIFY(window->Combo1->isEnabled());
     QCOMPARE(fx->stored(u"Path"_s), musicFolder());
+    QVERIFY2(fx->lastPeak <= most && fx->lastPeak >= qMin(most, 2),
+             qPrintable(QString::number(fx->lastPeak)));
 }
 
 void tst_Workflow::secondRunFetchesNothing()
@@ -474,6 +487,33 @@ void tst_Workflow::wholeJobOverTls()
         QCOMPARE(ReadFile(folder + PositionText(song.position) + u' ' + song.title + u".mp3"_s),
                  SiteContent::SongFile(u"nashe"_s, WindowFixture::today(), song.position));
     }
+}
+
+void tst_Workflow::folderSwappedForALinkMidRun()
+{
+    QSettings(fx->settingsPath(), QSettings::IniFormat).setValue(u"Main/Parallel"_s, u"1"_s);
+    pickStation(Nashe);
+    for (int row = 0; row < 3; ++row)
+        window->SetMarked(row, true);
+    window->Text2->setText(musicFolder());
+    const QString station = musicFolder() + u"Наше Радио"_s;
+    const QString moved = musicFolder() + u"moved"_s;
+    const QString elsewhere = fx->dir.filePath(u"elsewhere"_s);
+    QVERIFY(QDir().mkdir(elsewhere));
+    // While the first song arrives, its folder goes and a link takes its place.
+    connect(site.get(), &ChartSite::requestSeen, window, [&](const QString &line) {
+        if (line.endsWith(u"/1.mp3"_s)) {
+            QVERIFY(QDir().rename(station, moved));
+            QVERIFY(QFile::link(elsewhere, station));
+        }
+    });
+    QVERIFY(fx->startRun());
+    QCOMPARE(window->st->text(), u"Готово: скачано 3 файла"_s);
+    QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    const QStringList there = QDir(moved).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(there.size(), 3);
+    QCOMPARE(there.filter(u".part"_s), QStringList());
 }
 
 QTEST_MAIN(tst_Workflow)

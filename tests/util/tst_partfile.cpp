@@ -1,7 +1,9 @@
 #include "partfile.h"
+#include "targetfolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +17,7 @@ private Q_SLOTS:
     void commit_data();
     void commit();
     void neverCommittedLeavesNothing();
+    void staleOnesGoLiveOnesStay();
 };
 
 namespace {
@@ -93,5 +96,47 @@ void tst_PartFile::neverCommittedLeavesNothing()
     QVERIFY(!missing.open());
 }
 
-QTEST_APPLESS_MAIN(tst_PartFile)
+void tst_PartFile::staleOnesGoLiveOnesStay()
+{
+    QTemporaryDir dir;
+    const auto make = [&dir](const QString &name) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::NewOnly) && file.write("x") == 1;
+    };
+    QVERIFY(make(u".tunetrawl-crashed0.part"_s)); // a killed run's: nobody holds it
+    QVERIFY(make(u".tunetrawl-another.part"_s));  // the user's own: not our pattern
+    QVERIFY(make(u".tunetrawl-otherrun.part"_s));
+    // Another instance writing: a process of its own holds the lock.
+    QProcess other;
+    other.start(u"python3"_s, {u"-c"_s,
+                               u"import fcntl, sys, time\n"
+                               u"f = open(sys.argv[1], 'rb'); fcntl.flock(f, fcntl.LOCK_EX)\n"
+                               u"print('locked', flush=True); time.sleep(60)"_s,
+                               dir.filePath(u".tunetrawl-otherrun.part"_s)});
+    QVERIFY(other.waitForReadyRead(10000));
+    QCOMPARE(other.readAll().trimmed(), QByteArray("locked"));
+    const std::shared_ptr<TargetFolder> folder = TargetFolder::open(dir.path());
+    QVERIFY(folder);
+    PartFile ours(folder); // this instance's, being written
+    QVERIFY(ours.open());
+
+    QCOMPARE(folder->removeStaleParts(), 1);
+    const auto present = [&dir] {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    QStringList expected{QFileInfo(ours.temporaryPath()).fileName(), u".tunetrawl-another.part"_s,
+                         u".tunetrawl-otherrun.part"_s};
+    QStringList found = present();
+    expected.sort();
+    found.sort();
+    QCOMPARE(found, expected);
+
+    // Killed mid-song, it leaves its part file behind, for the next run to take.
+    other.kill();
+    QVERIFY(other.waitForFinished());
+    QCOMPARE(folder->removeStaleParts(), 1);
+    QVERIFY(!present().contains(u".tunetrawl-otherrun.part"_s));
+}
+
+QTEST_GUILESS_MAIN(tst_PartFile)
 #include "tst_partfile.moc"
