@@ -1,5 +1,7 @@
+#include "responsereader.h"
 #include "runreport.h"
 #include "songfiles.h"
+#include "songoutcome.h"
 
 #include <QDir>
 #include <QTest>
@@ -18,6 +20,8 @@ private Q_SLOTS:
     void folders();
     void runReport_data();
     void runReport();
+    void whyNotASong_data();
+    void whyNotASong();
 };
 
 void tst_SongFiles::fileName_data()
@@ -129,6 +133,54 @@ void tst_SongFiles::runReport()
     QFETCH(bool, stopped);
     QFETCH(QString, text);
     QCOMPARE(RunReport({marked, stored, failed, stopped}), text);
+}
+
+void tst_SongFiles::whyNotASong_data()
+{
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<QString>("reason"); // "" for a song
+
+    const int response = int(Exchange::Outcome::Response);
+    const int none = int(Exchange::Failure::None);
+    const QByteArray ok = "HTTP/1.0 200 OK\r\nContent-Length: 4\r\n";
+    QTest::newRow("a song") << response << none << ok + "\r\nmp3!" << u""_s;
+    QTest::newRow("404") << response << none << QByteArray("HTTP/1.0 404 Not Found\r\n\r\n")
+                         << u"Сервер ответил 404"_s;
+    QTest::newRow("cut short") << response << none << ok + "\r\nmp" << u"Ответ пришёл не весь"_s;
+    QTest::newRow("empty") << response << none << QByteArray("HTTP/1.0 200 OK\r\n\r\n")
+                           << u"Пустой ответ"_s;
+    QTest::newRow("a page for a song")
+        << response << none << ok + "Content-Type: Text/HTML; charset=utf-8\r\n\r\n <a>"
+        << u"Вместо файла пришла страница"_s;
+    QTest::newRow("html that is no page")
+        << response << none << ok + "Content-Type: text/html\r\n\r\nmp3<" << u""_s;
+    QTest::newRow("markup of another type")
+        << response << none << ok + "Content-Type: audio/mpeg\r\n\r\n<mp3" << u""_s;
+    QTest::newRow("too many redirects") << int(Exchange::Outcome::UnlimitedRedirect) << none
+                                        << QByteArray() << u"Слишком много перенаправлений"_s;
+    QTest::newRow("no answer") << int(Exchange::Outcome::Failure)
+                               << int(Exchange::Failure::NoAnswer) << QByteArray()
+                               << u"Сервер не отвечает"_s;
+    QTest::newRow("stalled") << int(Exchange::Outcome::Failure) << int(Exchange::Failure::Stalled)
+                             << QByteArray() << u"Соединение прервано: нет данных"_s;
+}
+
+void tst_SongFiles::whyNotASong()
+{
+    QFETCH(int, outcome);
+    QFETCH(int, failure);
+    QFETCH(QByteArray, response);
+    QFETCH(QString, reason);
+    ResponseReader reader;
+    reader.feed(response);
+    const ResponseSummary summary = ResponseSummary::of(reader, ResponseSummary::End::Orderly);
+    const std::optional<SongOutcome> why = SongOutcome::ofFetch(
+        Exchange::Outcome(outcome), Exchange::Failure(failure),
+        outcome == int(Exchange::Outcome::Response) ? summary : ResponseSummary());
+    QCOMPARE(why ? why->reason : QString(), reason);
+    QCOMPARE(why.has_value(), !reason.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_SongFiles)
