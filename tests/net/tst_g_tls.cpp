@@ -35,6 +35,7 @@ private Q_SLOTS:
     void stalledHandshakeEndsByIdleTime();
     void tunnelThroughAProxy();
     void bodyReachesItsSinkInLargePieces();
+    void sessionsResumeAcrossRequests();
 
 private:
     QTemporaryDir Root;
@@ -301,6 +302,36 @@ void tst_G_Tls::bodyReachesItsSinkInLargePieces()
     // The socket decrypts 4 KiB at a time; the sink gets what each arrival brought.
     QVERIFY2(sink.Writes < Song.size() / 8192,
              qPrintable(u"%1 pieces for %2 bytes"_s.arg(sink.Writes).arg(Song.size())));
+}
+
+void tst_G_Tls::sessionsResumeAcrossRequests()
+{
+    // nginx tells in each response whether the handshake resumed a session.
+    NginxInstance nginx;
+    nginx.setCertificate(Certificates.certificateFile(Kind::Good),
+                         Certificates.keyFile(Kind::Good));
+    QVERIFY2(nginx.start(Root.path(), u"ssl_session_cache shared:tls:1m; "
+                                      u"add_header X-Reused $ssl_session_reused always;"_s),
+             qPrintable(nginx.errorText()));
+    G g;
+    g.addTrustedCertificates({Certificates.caCertificate()});
+    QStringList reused;
+    for (int i = 0; i < 2; ++i) {
+        Watchdog watchdog(g);
+        QString url = nginx.url(u"/page.html"_s);
+        reused.append(QString::fromLatin1(
+            HeaderFields::parse(g.RetBytes(url)).value("X-Reused").value_or("?").toByteArray()));
+    }
+    // An exchange of the same session, as the songs of a run are.
+    Exchange song(g.session());
+    ReceiveBuffer body;
+    QSignalSpy finished(&song, &Exchange::finished);
+    song.start({nginx.url(u"/page.html"_s), 1, {}, false}, &body,
+               ResponseReader::Keep::WholeResponse);
+    QVERIFY(finished.wait(20000));
+    reused.append(QString::fromLatin1(
+        HeaderFields::parse(body.bytes()).value("X-Reused").value_or("?").toByteArray()));
+    QCOMPARE(reused, (QStringList{u"."_s, u"r"_s, u"r"_s}));
 }
 
 QTEST_MAIN(tst_G_Tls)
