@@ -47,6 +47,7 @@ void Main::DownloadSelected()
     options.parallel = Parallel();
     options.timings = timings.exchange;
 
+    Playlist->clearOutcomes();
     run = new DownloadRun(Songs(), &runMarks, G->session(), this);
     connect(run, &DownloadRun::songStarted, this, &Main::RunSongStarted);
     connect(run, &DownloadRun::songFinished, this, &Main::RunSongFinished);
@@ -72,6 +73,7 @@ void Main::RunSongStarted(int row, int ordinal, int total)
 
 void Main::RunSongFinished(int row, const SongOutcome &outcome)
 {
+    Playlist->setOutcome(row, outcome);
     switch (outcome.kind) {
     case SongOutcome::Kind::Stored:
     case SongOutcome::Kind::Present:

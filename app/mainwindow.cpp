@@ -161,6 +161,9 @@ void Main::createControls()
     List1->setModel(Playlist);
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
     List1->setUniformItemSizes(true);
+    // Room for a run's marks beside the titles, no taller than a line of text.
+    const int mark = List1->fontMetrics().height() - 3;
+    List1->setIconSize(QSize(mark, mark));
     SetBase(List1, Grey(235));
 
     Check1 = new Check(this);
@@ -207,7 +210,10 @@ void Main::createControls()
     G = new ::G(Progress);
     place(G, u"G"_s);
 
-    st = TransparentLabel(this, u"st"_s, u"Выберите радиостанцию"_s);
+    st = new StatusLabel(u"Выберите радиостанцию"_s, this);
+    st->setObjectName(u"st"_s);
+    st->setAttribute(Qt::WA_TranslucentBackground);
+    st->setGeometry(FormDesign::Geometry(u"st"_s));
     st->setAlignment(Qt::AlignCenter);
     QFont tahoma(ProgramFontFamily(u"Tahoma"_s));
     tahoma.setStyleHint(QFont::SansSerif);
@@ -248,6 +254,8 @@ void Main::connectControls()
     connect(Command1, &XpB::Click, this, &Main::Command1_Click);
     connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
     connect(uiPace, &QTimer::timeout, this, &Main::ShowPending);
+    List1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(List1, &QWidget::customContextMenuRequested, this, &Main::ShowListMenu);
     connect(settingsWriter, &SettingsWriter::written, this, &Main::SettingsWritten);
     for (Exchange *exchange : {pageExchange, updateExchange})
         connect(exchange, &Exchange::lightChanged, G, &::G::showLight);

@@ -4,6 +4,7 @@
 #include "exchange.h"
 #include "playlist.h"
 #include "receivebuffer.h"
+#include "statuslabel.h"
 
 #include <QList>
 #include <QString>
@@ -19,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class PlaylistModel;
 class QListView;
+class QMenu;
 class QSettings;
 class QTimer;
 class SettingsWriter;
@@ -101,6 +103,11 @@ public:
     bool Running() const { return work == Work::Run; }
     // The run going on, if any.
     DownloadRun *CurrentRun() const { return run; }
+    // The list's context menu, its actions enabled for the list as it is now.
+    QMenu *ListMenu();
+    // Where the songs go: the station's folder once it exists, else the chosen
+    // one; "" while no folder is chosen.
+    QString SongFolder() const;
 
     // How long the network may take. Tests shorten them.
     struct NetworkTimings
@@ -135,7 +142,7 @@ public:
     QLabel *PercLabel2 = nullptr;
     QLabel *PercLabel = nullptr;
     ::G *G = nullptr;
-    QLabel *st = nullptr;
+    StatusLabel *st = nullptr;
     ucCalendar *Cal = nullptr;
     QTimer *MT = nullptr;
 
@@ -175,6 +182,7 @@ private:
     void RunSongFinished(int row, const SongOutcome &outcome);
     void RunFinished(const RunTally &tally, const QString &failedAt);
     void SettingsWritten(bool ok);
+    void ShowListMenu(const QPoint &position);
     // The status line, the read-out and the current song change at most once a
     // frame while work runs; the last word of a load or run is shown at once.
     void ShowStatus(const QString &text);
@@ -197,6 +205,7 @@ private:
     ReceiveBuffer updateBuffer{qint64(1) << 20}; // a few lines are expected
     DownloadRun *run = nullptr;
     QTimer *uiPace = nullptr;
+    QMenu *listMenu = nullptr;
     QString stationSlug;
     QString loadStation, loadDate; // of the load going on
     bool suppressEvents = false;

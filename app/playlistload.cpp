@@ -41,5 +41,5 @@ void Main::PlaylistArrived()
     const int found = int(songs.size());
     Playlist->setSongs(std::move(songs));
     FinishWork(fetched ? u"Найдено "_s + QString::number(found) + u" файлов"_s
-                       : u"Не удалось получить плейлист "_s + loadStation + u" за "_s + loadDate);
+                       : u"Плейлист "_s + loadStation + u" за "_s + loadDate + u" не получен"_s);
 }

@@ -1,12 +1,52 @@
 #include "playlistmodel.h"
 
+#include "outcomeicon.h"
+
 #include <utility>
+
+using namespace Qt::StringLiterals;
+
+PlaylistModel::PlaylistModel(QObject *parent) : QAbstractListModel(parent)
+{
+    for (const SongOutcome::Kind kind : {SongOutcome::Kind::Stored, SongOutcome::Kind::Present,
+                                         SongOutcome::Kind::Failed, SongOutcome::Kind::NoAddress})
+        Icons.insert(int(kind), OutcomeIcon(kind));
+    Blank = BlankOutcomeIcon();
+}
 
 void PlaylistModel::setSongs(QList<SongEntry> songs)
 {
     beginResetModel();
     Songs = std::move(songs);
+    Outcomes.clear();
     endResetModel();
+}
+
+void PlaylistModel::setOutcome(int row, const SongOutcome &outcome)
+{
+    if (row < 0 || row >= Songs.size())
+        return;
+    const bool first = Outcomes.isEmpty();
+    Outcomes.insert(row, outcome);
+    // The first mark gives every row room for one, so the titles stay in line.
+    if (first)
+        emit dataChanged(index(0), index(int(Songs.size()) - 1), {Qt::DecorationRole});
+    else
+        emit dataChanged(index(row), index(row), {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+void PlaylistModel::clearOutcomes()
+{
+    if (Outcomes.isEmpty())
+        return;
+    Outcomes.clear();
+    emit dataChanged(index(0), index(int(Songs.size()) - 1), {Qt::DecorationRole, Qt::ToolTipRole});
+}
+
+const SongOutcome *PlaylistModel::outcome(int row) const
+{
+    const auto it = Outcomes.constFind(row);
+    return it == Outcomes.cend() ? nullptr : &*it;
 }
 
 int PlaylistModel::rowCount(const QModelIndex &parent) const
@@ -16,7 +56,22 @@ int PlaylistModel::rowCount(const QModelIndex &parent) const
 
 QVariant PlaylistModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= Songs.size())
+    if (!index.isValid() || index.row() >= Songs.size())
         return {};
-    return ListItemText(Songs[index.row()]);
+    const SongOutcome *done = outcome(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return ListItemText(Songs[index.row()]);
+    case Qt::DecorationRole:
+        if (Outcomes.isEmpty())
+            return {};
+        return done ? Icons.value(int(done->kind)) : Blank;
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (!done)
+            return {};
+        return done->kind == SongOutcome::Kind::Stored ? u"Скачано"_s : done->reason;
+    default:
+        return {};
+    }
 }

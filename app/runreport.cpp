@@ -24,8 +24,10 @@ QString RunReport(const RunTally &tally)
         return u"Ничего не отмечено для скачивания"_s;
     if (tally.failed == 0)
         return u"Готово: скачано "_s + files(tally.stored);
+    // Short enough for the status line; the failed songs keep their marks, so the
+    // next «Старт!» tries them again.
     if (tally.stored == 0)
-        return u"Не скачано "_s + files(tally.failed);
-    return u"Готово: скачано "_s + files(tally.stored) + u", не скачано "_s +
-           QString::number(tally.failed);
+        return u"Не скачано "_s + files(tally.failed) + u" (отметки остались)"_s;
+    return u"Готово: скачано "_s + QString::number(tally.stored) + u", не скачано "_s +
+           QString::number(tally.failed) + u" (отметки остались)"_s;
 }

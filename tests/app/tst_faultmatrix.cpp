@@ -118,7 +118,7 @@ void tst_FaultMatrix::pageFaults()
     QVERIFY(fx.pick(Nashe));
 
     QCOMPARE(window.st->text(),
-             u"Не удалось получить плейлист Наше Радио за "_s + window.Text1->text());
+             u"Плейлист Наше Радио за "_s + window.Text1->text() + u" не получен"_s);
     QCOMPARE(window.SongCount(), 0);
     QVERIFY(window.Combo1->isEnabled());
     QVERIFY(window.Text1->isEnabled());
@@ -135,7 +135,7 @@ void tst_FaultMatrix::songFaults_data()
     QTest::addColumn<QString>("status");
 
     // Beside three good songs, all four in flight at once.
-    const QString failed = u"Готово: скачано 3 файла, не скачано 1"_s;
+    const QString failed = u"Готово: скачано 3, не скачано 1 (отметки остались)"_s;
     const QString done = u"Готово: скачано 4 файла"_s;
     const QString present = u"Готово: скачано 3 файла"_s;
     const QByteArray none;

@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "playlistmodel.h"
 #include "quietsettings.h"
+#include "runreport.h"
 #include "stationtable.h"
 #include "uccalendar.h"
 #include "xpb.h"
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void folderChooser();
     void dateBoxOpensCalendar();
     void stationListIsFlatGrey();
+    void statusTextsFitTheLine_data();
+    void statusTextsFitTheLine();
 
 private:
     void fillList(int count);
@@ -256,6 +259,30 @@ void tst_MainWindow::stationListIsFlatGrey()
         for (int x = w - 20; x < w; ++x)
             dark += qGray(shot.pixel(x, y)) < 128;
     QVERIFY(dark > 3);
+}
+
+void tst_MainWindow::statusTextsFitTheLine_data()
+{
+    QTest::addColumn<QString>("text");
+    // The longest the program says of its own, with the longest station name.
+    QTest::newRow("loading") << u"Получение плейлиста Радио Европа Плюс за 07.12.2026"_s;
+    QTest::newRow("load failed") << u"Плейлист Радио Европа Плюс за 07.12.2026 не получен"_s;
+    QTest::newRow("run with failures") << RunReport({999, 999, 999, false});
+    QTest::newRow("nothing stored") << RunReport({999, 0, 999, false});
+    QTest::newRow("stopped") << RunReport({999, 999, 0, true});
+    QTest::newRow("nothing marked") << RunReport({0, 0, 0, false});
+}
+
+void tst_MainWindow::statusTextsFitTheLine()
+{
+    QFETCH(QString, text);
+    QVERIFY2(window->st->fontMetrics().horizontalAdvance(text) <=
+                 window->st->contentsRect().width(),
+             qPrintable(text));
+    // What does not fit is cut at its end, never at both.
+    window->st->setText(text + text);
+    QVERIFY(window->st->shownText().startsWith(text.left(20)));
+    QVERIFY(window->st->shownText().endsWith(u'…'));
 }
 
 QTEST_MAIN(tst_MainWindow)

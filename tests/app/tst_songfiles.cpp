@@ -119,9 +119,9 @@ void tst_SongFiles::runReport_data()
     QTest::newRow("212") << 212 << 212 << 0 << false << u"Готово: скачано 212 файлов"_s;
     QTest::newRow("122") << 122 << 122 << 0 << false << u"Готово: скачано 122 файла"_s;
     QTest::newRow("all present already") << 2 << 0 << 0 << false << u"Готово: скачано 0 файлов"_s;
-    QTest::newRow("exactly one failed") << 1 << 0 << 1 << false << u"Не скачано 1 файл"_s;
+    QTest::newRow("exactly one failed") << 1 << 0 << 1 << false << u"Не скачано 1 файл (отметки остались)"_s;
     QTest::newRow("some failed") << 7 << 4 << 3 << false
-                                 << u"Готово: скачано 4 файла, не скачано 3"_s;
+                                 << u"Готово: скачано 4, не скачано 3 (отметки остались)"_s;
     QTest::newRow("stopped") << 9 << 2 << 0 << true << u"Остановлено: скачано 2 файла"_s;
 }
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QTest>
@@ -274,29 +275,63 @@ void tst_Workflow::failedSongsLeaveNoFileAndStayMarked()
     site->setSongFault(7, ChartSite::Fault::Silent);
     window->Check2->setValue(false);
     pickStation(Nashe);
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < 9; ++i)
         window->SetMarked(i, true);
     window->Text2->setText(musicFolder());
     QVERIFY(fx->startRun());
 
+    // Each row says how its song ended; the titles stay as they were.
+    const QStringList tips = {u"Скачано"_s,
+                              u"Скачано"_s,
+                              u"Скачано"_s,
+                              u"Сервер ответил 404"_s,
+                              u"Ответ пришёл не весь"_s,
+                              u"Скачано"_s,
+                              u"Сервер не отвечает"_s,
+                              u"Скачано"_s,
+                              u"Нет адреса"_s,
+                              QString()};
+    for (int row = 0; row < tips.size(); ++row) {
+        const QModelIndex index = window->Playlist->index(row, 0);
+        QCOMPARE(index.data(Qt::ToolTipRole).toString(), tips[row]);
+        QCOMPARE(index.data(Qt::DecorationRole).value<QIcon>().isNull(), false);
+    }
+    QCOMPARE(ItemText(0), u"0001 "_s + window->Songs()[0].title);
+    // The bar shows nothing once the run is over.
+    QVERIFY(window->ImagPr->isHidden());
+    QCOMPARE(window->PercLabel->text(), QString());
+
     const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
     const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(files.size(), 4); // 1, 2 (after its redirect), 3 and 6
+    QCOMPARE(files.size(), 5); // 1, 2 (after its redirect), 3, 6 and 8
     for (int position : {4, 5, 7}) {
         QVERIFY2(window->IsMarked(position - 1), qPrintable(QString::number(position)));
         QVERIFY(!files.join(u'|').contains(PositionText(position)));
     }
     QCOMPARE(ReadFile(folder + u"0002 "_s + window->Songs()[1].title + u".mp3"_s),
              SiteContent::SongFile(u"nashe"_s, WindowFixture::today(), 2));
-    QCOMPARE(window->st->text(), u"Готово: скачано 4 файла, не скачано 3"_s);
+    QCOMPARE(window->st->text(), u"Готово: скачано 5, не скачано 3 (отметки остались)"_s);
     QVERIFY(window->Combo1->isEnabled());
 
+    // The list's menu marks the failed songs again, and opens their folder.
+    QMenu *menu = window->ListMenu();
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 4);
+    QCOMPARE(actions[2]->text(), u"Отметить неудавшиеся"_s);
+    actions[1]->trigger();
+    QCOMPARE(window->MarkedCount(), 0);
+    actions[2]->trigger();
+    QCOMPARE(window->MarkedCount(), 3);
+    for (int position : {4, 5, 7})
+        QVERIFY(window->IsMarked(position - 1));
+    actions[3]->trigger();
+    QCOMPARE(fx->opened, QStringList{QUrl::fromLocalFile(folder).toString()});
     // Once the site behaves, a second run fetches just the three.
     site->clearFaults();
     site->clearRequests();
     QVERIFY(fx->startRun());
     QCOMPARE(SongFetches(site->requests()), 3);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 7);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 8);
 }
 
 void tst_Workflow::closingMidRunExitsPromptly()
