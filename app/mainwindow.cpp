@@ -9,10 +9,13 @@
 #include "pathutil.h"
 #include "playlistmodel.h"
 #include "programsetup.h"
+#include "progressbox.h"
 #include "progressreadout.h"
 #include "prompts.h"
 #include "stationtable.h"
+#include "statusline.h"
 #include "uccalendar.h"
+#include "windowaccess.h"
 #include "xpb.h"
 
 #include <QCloseEvent>
@@ -79,9 +82,11 @@ void PaintFlatComboBox(QComboBox *combo)
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-QLabel *TransparentLabel(QWidget *parent, const QString &name, const QString &text)
+template<typename Label = QLabel>
+Label *TransparentLabel(QWidget *parent, const QString &name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new Label(parent);
+    label->setText(text);
     label->setObjectName(name);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setGeometry(FormDesign::Geometry(name));
@@ -103,6 +108,7 @@ Main::Main(QWidget *parent)
     setFixedSize(FormDesign::ClientSize);
     createControls();
     connectControls();
+    SetUpWindowAccess(*this);
 }
 
 Main::~Main() = default;
@@ -173,7 +179,7 @@ void Main::createControls()
     place(XpB1, u"XpB1"_s);
     XpB1->ReadProperties(FormDesign::SavedProperties(u"XpB1"));
 
-    Progress = new QLabel(this);
+    Progress = new ProgressBox(this);
     place(Progress, u"Progress"_s);
     Progress->setScaledContents(true);
     Progress->setPixmap(Artwork::progressBackground(Progress->size()));
@@ -196,7 +202,7 @@ void Main::createControls()
     G = new ::G(Progress);
     place(G, u"G"_s);
 
-    st = TransparentLabel(this, u"st"_s, u"Выберите радиостанцию"_s);
+    st = TransparentLabel<StatusLine>(this, u"st"_s, u"Выберите радиостанцию"_s);
     st->setAlignment(Qt::AlignCenter);
     QFont tahoma(ProgramFontFamily(u"Tahoma"_s));
     tahoma.setStyleHint(QFont::SansSerif);
@@ -453,6 +459,7 @@ void Main::ShowPending()
             readout.shown != ImagPr->isVisible()) {
             PercLabel->setText(readout.text);
             PercLabel2->setText(readout.text);
+            Progress->setShownPercent(readout.shown ? pendingPercent : 0);
             if (readout.shown) {
                 ImagPr->resize(readout.fillWidth, Progress->height());
                 ImagPr->show();

@@ -15,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class PlaylistModel;
+class ProgressBox;
 class QListView;
 class QSettings;
 class QTimer;
@@ -109,7 +110,7 @@ public:
     QLabel *Label4 = nullptr;
     QLineEdit *Text2 = nullptr;
     XpB *XpB1 = nullptr;
-    QLabel *Progress = nullptr;
+    ProgressBox *Progress = nullptr;
     QLabel *ImagPr = nullptr;
     QLabel *PercLabel2 = nullptr;
     QLabel *PercLabel = nullptr;

@@ -4,6 +4,7 @@
 #include "quietsettings.h"
 #include "uccalendar.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -28,6 +29,11 @@ private Q_SLOTS:
     void pickingADayFillsTheDateBox();
     void keysAndMonthButtonsPickToo();
     void lockedDateBoxKeepsTheCalendarShut();
+    void keysInTheDateBox_data();
+    void keysInTheDateBox();
+    void closingGivesTheFocusBack_data();
+    void closingGivesTheFocusBack();
+    void lockedDateBoxGetsItsFocusBack();
 
 private:
     void OpenCalendar();
@@ -52,7 +58,8 @@ void tst_WindowCalendar::init()
     window->setSettingsStore(QuietSettings(settingsDir));
     window->Load();
     window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
 void tst_WindowCalendar::cleanup()
@@ -143,6 +150,85 @@ void tst_WindowCalendar::lockedDateBoxKeepsTheCalendarShut()
     QVERIFY(window->Cal->isHidden());
     window->EnableInputs(true);
     OpenCalendar();
+}
+
+void tst_WindowCalendar::keysInTheDateBox_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true;
+    QTest::newRow("Enter on the keypad")
+        << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << true;
+    QTest::newRow("Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << true;
+    QTest::newRow("F4") << int(Qt::Key_F4) << Qt::KeyboardModifiers() << true;
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::AltModifier)
+                              << true;
+    QTest::newRow("Down alone") << int(Qt::Key_Down) << Qt::KeyboardModifiers() << false;
+    QTest::newRow("Ctrl+Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                << false;
+    QTest::newRow("a letter") << int(Qt::Key_D) << Qt::KeyboardModifiers() << false;
+}
+
+void tst_WindowCalendar::keysInTheDateBox()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, opens);
+    window->Text1->setText(u"18.06.2014"_s);
+    window->Text1->setFocus();
+    QTest::keyClick(window->Text1, Qt::Key(key), modifiers);
+    QCOMPARE(window->Cal->isVisible(), opens);
+    // Open, the calendar has the focus and shows the box's date.
+    QCOMPARE((QApplication::focusWidget() == window->Cal), opens);
+    QCOMPARE(window->Text1->text(), u"18.06.2014"_s);
+    if (opens)
+        QCOMPARE(window->Cal->ActiveDate(), u"18.06.2014"_s);
+}
+
+void tst_WindowCalendar::closingGivesTheFocusBack_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("Escape closes without a pick") << int(Qt::Key_Escape) << u"18.06.2014"_s;
+    QTest::newRow("a day picked with Up") << int(Qt::Key_Up) << u"11.06.2014"_s;
+    QTest::newRow("Space is not the calendar's") << int(Qt::Key_Space) << u""_s;
+}
+
+void tst_WindowCalendar::closingGivesTheFocusBack()
+{
+    QFETCH(int, key);
+    QFETCH(QString, date);
+    window->Text1->setText(u"18.06.2014"_s);
+    OpenCalendar(); // by mouse: the calendar takes the focus all the same
+    QVERIFY((QApplication::focusWidget() == window->Cal));
+    QSignalSpy connections(window->G, &G::log);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    if (date.isEmpty()) {
+        QVERIFY(window->Cal->isVisible());
+        QVERIFY((QApplication::focusWidget() == window->Cal));
+        return;
+    }
+    QVERIFY(window->Cal->isHidden());
+    QVERIFY(window->Text1->hasFocus());
+    QCOMPARE(window->Text1->text(), date);
+    QVERIFY(connections.isEmpty());
+}
+
+void tst_WindowCalendar::lockedDateBoxGetsItsFocusBack()
+{
+    // A load locks the inputs while the date box holds the focus.
+    window->Text1->setFocus();
+    window->EnableInputs(false);
+    QVERIFY(!window->Text1->hasFocus());
+    window->EnableInputs(true);
+    QVERIFY(window->Text1->hasFocus());
+
+    // Moved elsewhere meanwhile, the focus stays where the user took it.
+    window->EnableInputs(false);
+    window->Text2->setFocus();
+    window->EnableInputs(true);
+    QVERIFY(window->Text2->hasFocus());
 }
 
 QTEST_MAIN(tst_WindowCalendar)

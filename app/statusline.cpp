@@ -1,0 +1,36 @@
+#include "statusline.h"
+
+#include <QAccessibleWidget>
+
+namespace {
+
+class StatusAccessible : public QAccessibleWidget
+{
+public:
+    explicit StatusAccessible(StatusLine *line) : QAccessibleWidget(line, QAccessible::StatusBar) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<StatusLine *>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *StatusFactory(const QString &, QObject *object)
+{
+    if (auto *line = qobject_cast<StatusLine *>(object))
+        return new StatusAccessible(line);
+    return nullptr;
+}
+
+} // namespace
+
+StatusLine::StatusLine(QWidget *parent) : QLabel(parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(StatusFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
