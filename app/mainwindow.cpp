@@ -10,11 +10,14 @@
 #include "pathutil.h"
 #include "playlistmodel.h"
 #include "programsetup.h"
+#include "progressbox.h"
 #include "progressreadout.h"
 #include "prompts.h"
 #include "settingswriter.h"
 #include "stationtable.h"
+#include "statusline.h"
 #include "uccalendar.h"
+#include "windowaccess.h"
 #include "xpb.h"
 
 #include <QCloseEvent>
@@ -81,9 +84,11 @@ void PaintFlatComboBox(QComboBox *combo)
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-QLabel *TransparentLabel(QWidget *parent, const QString &name, const QString &text)
+template<typename Label = QLabel>
+Label *TransparentLabel(QWidget *parent, const QString &name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new Label(parent);
+    label->setText(text);
     label->setObjectName(name);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setGeometry(FormDesign::Geometry(name));
@@ -107,6 +112,7 @@ Main::Main(QWidget *parent)
     settingsWriter->setStore(settings->fileName(), settings->format());
     createControls();
     connectControls();
+    SetUpWindowAccess(*this);
 }
 
 Main::~Main() = default;
@@ -187,7 +193,7 @@ void Main::createControls()
     place(XpB1, u"XpB1"_s);
     XpB1->ReadProperties(FormDesign::SavedProperties(u"XpB1"));
 
-    Progress = new QLabel(this);
+    Progress = new ProgressBox(this);
     place(Progress, u"Progress"_s);
     Progress->setScaledContents(true);
     Progress->setPixmap(Artwork::progressBackground(Progress->size()));
@@ -210,10 +216,7 @@ void Main::createControls()
     G = new ::G(Progress);
     place(G, u"G"_s);
 
-    st = new StatusLabel(u"Выберите радиостанцию"_s, this);
-    st->setObjectName(u"st"_s);
-    st->setAttribute(Qt::WA_TranslucentBackground);
-    st->setGeometry(FormDesign::Geometry(u"st"_s));
+    st = TransparentLabel<StatusLine>(this, u"st"_s, u"Выберите радиостанцию"_s);
     st->setAlignment(Qt::AlignCenter);
     QFont tahoma(ProgramFontFamily(u"Tahoma"_s));
     tahoma.setStyleHint(QFont::SansSerif);
@@ -462,6 +465,7 @@ void Main::ShowPending()
             readout.shown != ImagPr->isVisible()) {
             PercLabel->setText(readout.text);
             PercLabel2->setText(readout.text);
+            Progress->setShownPercent(readout.shown ? pendingPercent : 0);
             if (readout.shown) {
                 ImagPr->resize(readout.fillWidth, Progress->height());
                 ImagPr->show();

@@ -4,7 +4,7 @@
 #include "exchange.h"
 #include "playlist.h"
 #include "receivebuffer.h"
-#include "statuslabel.h"
+#include "statusline.h"
 
 #include <QList>
 #include <QString>
@@ -19,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class PlaylistModel;
+class ProgressBox;
 class QListView;
 class QMenu;
 class QSettings;
@@ -137,12 +138,12 @@ public:
     QLabel *Label4 = nullptr;
     QLineEdit *Text2 = nullptr;
     XpB *XpB1 = nullptr;
-    QLabel *Progress = nullptr;
+    ProgressBox *Progress = nullptr;
     QLabel *ImagPr = nullptr;
     QLabel *PercLabel2 = nullptr;
     QLabel *PercLabel = nullptr;
     ::G *G = nullptr;
-    StatusLabel *st = nullptr;
+    StatusLine *st = nullptr;
     ucCalendar *Cal = nullptr;
     QTimer *MT = nullptr;
 

@@ -92,7 +92,6 @@ bool PartFile::open()
         return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = RandomName();
-        const QByteArray encoded = QFile::encodeName(name);
 #ifdef Q_OS_WIN
         const QByteArray path = QFile::encodeName(Folder->path() + name);
         const int descriptor = ::_open(path.constData(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
@@ -103,6 +102,7 @@ bool PartFile::open()
             continue;
         }
 #else
+        const QByteArray encoded = QFile::encodeName(name);
         // Created like any new file, so the umask decides who may read the song.
         const int descriptor = ::openat(Folder->descriptor(), encoded.constData(),
                                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -14,3 +14,16 @@ QChar AccessKey(const QString &caption)
         return {};
     return caption.at(next + 1).toLower();
 }
+
+QString CaptionText(const QString &caption)
+{
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) != u'&')
+            text += caption.at(i);
+        else if (i + 1 < caption.size() && caption.at(i + 1) == u'&')
+            text += caption.at(++i);
+    }
+    return text;
+}

@@ -1,6 +1,7 @@
 #include "buttonpainter.h"
 
 #include "buttonpicture.h"
+#include "devicepixels.h"
 #include "shiftcolor.h"
 
 #include <QFontMetricsF>
@@ -190,30 +191,6 @@ void DrawPicture(QPainter &p, const ButtonSnapshot &s)
     }
 }
 
-// The dotted focus rectangle: every other pixel of its outline inverted.
-void DrawFocusRect(QPainter &p, const WinRect &r)
-{
-    if (r.width() <= 0 || r.height() <= 0)
-        return;
-    p.save();
-    p.setCompositionMode(QPainter::CompositionMode_Difference);
-    const auto dot = [&p](int x, int y) {
-        if ((x + y) % 2 == 0)
-            p.fillRect(x, y, 1, 1, White);
-    };
-    for (int x = r.left; x < r.right; ++x) {
-        dot(x, r.top);
-        if (r.bottom - 1 != r.top)
-            dot(x, r.bottom - 1);
-    }
-    for (int y = r.top + 1; y < r.bottom - 1; ++y) {
-        dot(r.left, y);
-        if (r.right - 1 != r.left)
-            dot(r.right - 1, y);
-    }
-    p.restore();
-}
-
 } // namespace
 
 void PaintButton(QPainter &p, const ButtonSnapshot &s)
@@ -235,7 +212,7 @@ void PaintButton(QPainter &p, const ButtonSnapshot &s)
     if (!s.picture.isNull())
         DrawPicture(p, s);
     if (s.hasFocus && s.showFocusRect && s.style != 3)
-        DrawFocusRect(p, s.focusRect);
+        DevicePixels::DrawFocusFrame(p, s.focusRect.toRect());
 }
 
 QSize MeasureCaption(const QFont &font, const QString &caption, int availableWidth)

@@ -4,10 +4,12 @@
 #include "buttonlayout.h"
 #include "buttonpainter.h"
 #include "buttonpicture.h"
+#include "controlsaccessibility.h"
 #include "eventcodes.h"
 #include "propertybag.h"
 #include "resolvecolor.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -30,6 +32,7 @@ constexpr quint32 DefaultHoverColor = RGBValue(225, 153, 71);
 
 XpB::XpB(QWidget *parent) : QWidget(parent)
 {
+    InstallControlsAccessibility();
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -47,6 +50,7 @@ XpB::XpB(QWidget *parent) : QWidget(parent)
     connect(&input, &ButtonInput::MouseIn, this, &XpB::MouseIn);
     connect(&input, &ButtonInput::MouseOut, this, &XpB::MouseOut);
     connect(&input, &ButtonInput::changed, this, &XpB::Refresh);
+    connect(&input, &ButtonInput::changed, this, &XpB::AnnouncePress);
 }
 
 void XpB::setCaption(const QString &text)
@@ -54,6 +58,8 @@ void XpB::setCaption(const QString &text)
     caption = text;
     UpdateAccessKey();
     Refresh();
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 void XpB::setButtonStyle(int style)
@@ -128,6 +134,23 @@ void XpB::Refresh()
     if (enabled && !picture.isNull() && IsBitmap(picture) && !useMaskColor)
         maskColor = ColorValue(picture.pixelColor(0, 0));
     update();
+}
+
+void XpB::ClickAsAccessKey()
+{
+    input.accessKey(isEnabled());
+}
+
+void XpB::AnnouncePress()
+{
+    const bool down = input.pressState() != 0;
+    if (down == pressAnnounced)
+        return;
+    pressAnnounced = down;
+    QAccessible::State changed;
+    changed.pressed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void XpB::ReadProperties(const PropertyBag &bag)
@@ -264,7 +287,7 @@ bool XpB::event(QEvent *event)
     if (event->type() == QEvent::Shortcut) {
         const auto *shortcut = static_cast<QShortcutEvent *>(event);
         if (shortcutId != 0 && shortcut->shortcutId() == shortcutId) {
-            input.accessKey(isEnabled());
+            ClickAsAccessKey();
             return true;
         }
     }

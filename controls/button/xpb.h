@@ -75,6 +75,10 @@ public:
     // Full repaint; the colours a paint stores are stored at once.
     void Refresh();
 
+    // What the access key does, also for an assistive tool's Press: Click when
+    // enabled, no press shown.
+    void ClickAsAccessKey();
+
     void ReadProperties(const PropertyBag &bag);
     void WriteProperties(PropertyBag &bag) const;
 
@@ -120,6 +124,8 @@ private:
     // The one hit test of every mouse path.
     bool PointerOver(const QPointF &globalPos) const;
     void WakeTip(const QMouseEvent &event);
+    // Tells assistive tools when the button goes down or comes up.
+    void AnnouncePress();
 
     ButtonInput input;
 
@@ -146,4 +152,5 @@ private:
     int shortcutId = 0;
     QBasicTimer tipTimer;
     QPoint tipAt;
+    bool pressAnnounced = false;
 };

@@ -1,10 +1,10 @@
 #include "calendardrawing.h"
 
+#include "devicepixels.h"
 #include "resolvecolor.h"
 
 #include <QPainter>
 
-#include <array>
 #include <cmath>
 
 namespace CalendarDrawing {
@@ -102,25 +102,7 @@ void FrameRect(QPainter &painter, const QRect &r, const QColor &color)
 
 void DrawFocusRect(QPainter &painter, const QRect &r)
 {
-    if (r.width() <= 0 || r.height() <= 0)
-        return;
-    painter.save();
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    const auto dot = [&painter](int x, int y) {
-        if ((x + y) % 2 == 0)
-            painter.fillRect(QRect(x, y, 1, 1), Qt::white);
-    };
-    for (int x = r.left(); x <= r.right(); ++x) {
-        dot(x, r.top());
-        if (r.bottom() != r.top())
-            dot(x, r.bottom());
-    }
-    for (int y = r.top() + 1; y < r.bottom(); ++y) {
-        dot(r.left(), y);
-        if (r.right() != r.left())
-            dot(r.right(), y);
-    }
-    painter.restore();
+    DevicePixels::DrawFocusFrame(painter, r);
 }
 
 void DrawArrow(QPainter &painter, const QRect &rect, bool pointsLeft, const QColor &color,
@@ -128,34 +110,14 @@ void DrawArrow(QPainter &painter, const QRect &rect, bool pointsLeft, const QCol
 {
     // The glyph's triangle is about half its cell high, and half as wide as high.
     const int height = qMax(3, (glyphPixels * 7 + 6) / 13) | 1;
-    const int width = (height + 1) / 2;
-    const int left = rect.left() + (rect.width() - width) / 2;
-    const int middle = rect.top() + (rect.height() - 1) / 2;
-    for (int i = 0; i < width; ++i) {
-        const int x = pointsLeft ? left + i : left + width - 1 - i;
-        painter.fillRect(QRect(x, middle - i, 1, 2 * i + 1), color);
-    }
+    DevicePixels::DrawTriangle(painter, rect, pointsLeft, height, color);
 }
 
 void DrawCheckMark(QPainter &painter, const QRect &rect, const QColor &color)
 {
-    static constexpr std::array<const char *, 7> mark = {{
-        "......#",
-        ".....##",
-        "#...###",
-        "##.###.",
-        "#####..",
-        ".###...",
-        "..#....",
-    }};
-    const int left = rect.left() + (rect.width() - 7) / 2;
-    const int top = rect.top() + (rect.height() - 7) / 2;
-    for (int y = 0; y < 7; ++y) {
-        for (int x = 0; x < 7; ++x) {
-            if (mark[y][x] == '#')
-                painter.fillRect(QRect(left + x, top + y, 1, 1), color);
-        }
-    }
+    const QPoint topLeft(rect.left() + (rect.width() - 7) / 2,
+                         rect.top() + (rect.height() - 7) / 2);
+    DevicePixels::DrawTick(painter, topLeft, color);
 }
 
 void DrawCentredText(QPainter &painter, const QRect &rect, const QString &text)

@@ -39,7 +39,7 @@ void DrawEdge(QPainter &painter, const QRect &rect, int edges, const QPalette &p
 // A 1-pixel frame just inside rect.
 void FrameRect(QPainter &painter, const QRect &rect, const QColor &color);
 
-// The dotted focus frame: every other pixel of the rectangle's outline
+// The dotted focus frame: every other device pixel of the rectangle's outline
 // inverted, in a checkerboard fixed to the canvas.
 void DrawFocusRect(QPainter &painter, const QRect &rect);
 

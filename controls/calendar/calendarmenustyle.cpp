@@ -39,13 +39,14 @@ QSize CalendarMenuStyle::MeasureMenuItem(const QFont &menuFont, const QString &c
 }
 
 QImage CalendarMenuStyle::DrawMenuItem(QSize size, const Item &item, const QFont &menuFont,
-                                       const QPalette &palette)
+                                       const QPalette &palette, qreal ratio)
 {
     if (size.isEmpty())
         return {};
     const int w = size.width();
     const int h = size.height();
-    QImage canvas(size, QImage::Format_RGB32);
+    QImage canvas(size * ratio, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(ratio);
     QPainter p(&canvas);
     p.setFont(menuFont);
 
@@ -101,8 +102,9 @@ void CalendarMenuStyle::drawControl(ControlElement element, const QStyleOption *
         item->menuItemType == QStyleOptionMenuItem::Normal) {
         const Item look{item->text, bool(item->state & State_Selected), item->checked,
                         IsThemed(this)};
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
         painter->drawImage(item->rect.topLeft(),
-                           DrawMenuItem(item->rect.size(), look, item->font, item->palette));
+                           DrawMenuItem(item->rect.size(), look, item->font, item->palette, ratio));
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);

@@ -26,9 +26,9 @@ public:
 
     // Size of an item with this caption in the menu font.
     static QSize MeasureMenuItem(const QFont &menuFont, const QString &caption, bool themed);
-    // The item drawn on a canvas of the given size.
+    // The item drawn on a canvas of the given size, in device pixels of the ratio given.
     static QImage DrawMenuItem(QSize size, const Item &item, const QFont &menuFont,
-                               const QPalette &palette);
+                               const QPalette &palette, qreal ratio = 1.0);
 
     QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
                            const QWidget *widget) const override;

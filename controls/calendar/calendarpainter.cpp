@@ -22,7 +22,9 @@ QImage CalendarPainter::Render(const CalendarModel &model, QSize size, const Loo
 {
     if (size.width() <= 0 || size.height() <= 0)
         return {};
-    QImage image(size, QImage::Format_RGB32);
+    const qreal ratio = look.ratio > 0 ? look.ratio : 1.0;
+    QImage image(size * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(ResolveColor(SysColor::ButtonFace, look.palette));
     QPainter painter(&image);
     CalendarPainter(model, size, look, painter).Paint();

@@ -11,7 +11,8 @@ class QPainter;
 
 // Paints the whole calendar into an image, in a fixed order: day cells, the
 // week-day row, the title, the week numbers, the border. Colours reach it
-// through the palette given, never from a widget.
+// through the palette given, never from a widget. The image has the device
+// pixels of the ratio given and is laid out in logical ones.
 class CalendarPainter
 {
 public:
@@ -20,6 +21,8 @@ public:
         QPalette palette;
         bool hasFocus = false;
         int dpiY = 96;
+        // Device pixels per logical pixel of the screen the picture is for.
+        qreal ratio = 1.0;
     };
 
     static QImage Render(const CalendarModel &model, QSize size, const Look &look);

@@ -2,9 +2,11 @@
 
 #include "calendardrawing.h"
 #include "calendarpainter.h"
+#include "controlsaccessibility.h"
 #include "menupopupevent.h"
 #include "propertybag.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -23,6 +25,7 @@ constexpr int NewCellHeight = 20;
 
 ucCalendar::ucCalendar(QWidget *parent) : QWidget(parent), hooks(u"ucCalendar"_s)
 {
+    InstallControlsAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     BuildMenus();
@@ -167,10 +170,33 @@ void ucCalendar::Settle(bool settled, bool clicked)
     if (!settled)
         return;
     PaintCalendar();
+    AnnounceDay();
     const QPointer<ucCalendar> alive(this);
     Q_EMIT Change();
     if (clicked && alive)
         Q_EMIT Click();
+}
+
+void ucCalendar::AnnounceDay()
+{
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(this);
+    if (!table || !table->tableInterface())
+        return;
+    // The title names the table: the month may have turned.
+    QAccessibleEvent title(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&title);
+    const int index = model.ActiveCell() - 7;
+    if (index < 0)
+        return;
+    QAccessibleInterface *cell = table->tableInterface()->cellAt(index / 7, index % 7);
+    if (!cell)
+        return;
+    QAccessibleEvent selection(cell, QAccessible::Selection);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus) {
+        QAccessibleEvent focus(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void ucCalendar::PaintCalendar()
@@ -189,7 +215,8 @@ void ucCalendar::RenderIfStale() const
     if (!canvasStale)
         return;
     canvasStale = false;
-    canvas = CalendarPainter::Render(model, size(), {palette(), hasFocus, logicalDpiY()});
+    canvas = CalendarPainter::Render(model, size(),
+                                     {palette(), hasFocus, logicalDpiY(), devicePixelRatioF()});
 }
 
 QImage ucCalendar::Picture() const
@@ -260,6 +287,7 @@ void ucCalendar::setActiveDate(const QString &text)
     UpdateYearCaptions();
     UpdateMonthChecks();
     PaintCalendar();
+    AnnounceDay();
 }
 
 void ucCalendar::setLineStyle(int style)
@@ -358,6 +386,9 @@ void ucCalendar::showEvent(QShowEvent *event)
 
 void ucCalendar::paintEvent(QPaintEvent *)
 {
+    // Moved to a screen of another ratio: drawn again for it.
+    if (!canvas.isNull() && canvas.devicePixelRatio() != devicePixelRatioF())
+        canvasStale = true;
     RenderIfStale();
     QPainter painter(this);
     if (canvas.isNull())
@@ -450,6 +481,9 @@ void ucCalendar::focusInEvent(QFocusEvent *event)
         mouseFocus = true;
     if (!mouseFocus)
         PaintCalendar();
+    // After the focus event Qt sends for the whole control, so the day is the
+    // last word.
+    QMetaObject::invokeMethod(this, &ucCalendar::AnnounceDay, Qt::QueuedConnection);
 }
 
 void ucCalendar::focusOutEvent(QFocusEvent *)

@@ -227,6 +227,8 @@ private:
     // The one door for user changes: menus follow the model, the picture is
     // repainted, then Change and, for a clicked day, Click.
     void Settle(bool settled, bool clicked);
+    // Tells assistive tools which day is selected now, and focused with the control.
+    void AnnounceDay();
     void PaintCalendar();
     void RenderIfStale() const;
     void SnapSize();

@@ -1,14 +1,16 @@
 #include "check.h"
 
+#include "controlsaccessibility.h"
 #include "eventcodes.h"
 #include "picturebox.h"
 #include "propertybag.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
-#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
-#include <QPixmapCache>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -18,28 +20,15 @@ namespace {
 constexpr int PictureSide = 13;
 constexpr int PollInterval = 50;
 
-// Read as PNG outright: a reader left to guess the format first asks every image
-// plugin installed, loading each one, which the program's start waited for.
-QPixmap LoadPicture(CheckPicture picture)
-{
-    const QString path = PictureResource(picture);
-    QPixmap pixmap;
-    if (QPixmapCache::find(path, &pixmap))
-        return pixmap;
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    pixmap = QPixmap::fromImage(reader.read());
-    if (!pixmap.isNull())
-        QPixmapCache::insert(path, pixmap);
-    return pixmap;
-}
-
 } // namespace
 
 Check::Check(QWidget *parent)
     : QWidget(parent), Picture1(new PictureBox(this)), Timer1(new QTimer(this))
 {
+    InstallControlsAccessibility();
     setFixedSize(PictureSide, PictureSide);
+    // Reached by Tab and taken by a click, as a check box is.
+    setFocusPolicy(Qt::StrongFocus);
 
     Picture1->setObjectName(u"Picture1"_s);
     Picture1->setGeometry(0, 0, PictureSide, PictureSide);
@@ -55,16 +44,43 @@ Check::Check(QWidget *parent)
 
 void Check::setValue(bool v)
 {
-    value = v;
+    storeValue(v);
     showPicture(ChoosePicture(Enabled(), value, false, false));
     releaseHandling();
+}
+
+void Check::Toggle()
+{
+    if (!Enabled())
+        return;
+    press();
+    releaseHandling();
+}
+
+void Check::setCaptionLabel(QLabel *label)
+{
+    if (caption)
+        caption->removeEventFilter(this);
+    caption = label;
+    if (!label)
+        return;
+    label->setBuddy(this);
+    label->installEventFilter(this);
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+}
+
+QLabel *Check::CaptionLabel() const
+{
+    return caption;
 }
 
 void Check::ReadProperties(const PropertyBag &bag)
 {
     // Straight into the fields: a loaded box raises no Click.
-    value = bag.ReadProperty(u"Value"_s, false).toBool();
+    storeValue(bag.ReadProperty(u"Value"_s, false).toBool());
     pressed = false;
+    pressedByKey = false;
     setEnabled(bag.ReadProperty(u"Enabled"_s, true).toBool());
     showPicture(ChoosePicture(Enabled(), value, false, false));
 }
@@ -96,6 +112,7 @@ void Check::changeEvent(QEvent *event)
             // A release is not handled while disabled; a press left over would
             // keep hover polling off after the box is enabled again.
             pressed = false;
+            pressedByKey = false;
         }
         showPicture(ChoosePicture(Enabled(), value, false, false));
     }
@@ -104,10 +121,14 @@ void Check::changeEvent(QEvent *event)
 
 bool Check::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != Picture1)
+    // The caption takes the clicks the box would take, nothing else.
+    const bool onCaption = caption && watched == caption;
+    if (watched != Picture1 && !onCaption)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+        if (onCaption && Enabled())
+            setFocus(Qt::MouseFocusReason);
         Picture1_MouseDown(*static_cast<QMouseEvent *>(event));
         return true;
     case QEvent::MouseButtonRelease:
@@ -117,6 +138,8 @@ bool Check::eventFilter(QObject *watched, QEvent *event)
         Picture1_DblClick(static_cast<QMouseEvent *>(event)->button());
         return true;
     case QEvent::MouseMove:
+        if (onCaption)
+            return false;
         Picture1_MouseMove();
         return true;
     default:
@@ -124,19 +147,57 @@ bool Check::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
+void Check::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space || event->modifiers() != Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    // A held Space repeats; only its first press counts.
+    if (!event->isAutoRepeat() && !pressed) {
+        pressedByKey = true;
+        press();
+    }
+}
+
+void Check::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space) {
+        event->ignore();
+        return;
+    }
+    if (event->isAutoRepeat() || !pressedByKey)
+        return;
+    pressedByKey = false;
+    releaseHandling();
+}
+
+void Check::focusInEvent(QFocusEvent *event)
+{
+    showPicture(shown);
+    QWidget::focusInEvent(event);
+}
+
+void Check::focusOutEvent(QFocusEvent *event)
+{
+    // Space went down here and comes up elsewhere: the click ends now.
+    if (pressedByKey) {
+        pressedByKey = false;
+        releaseHandling();
+    }
+    showPicture(shown);
+    QWidget::focusOutEvent(event);
+}
+
 void Check::Picture1_MouseDown(const QMouseEvent &event)
 {
     if (event.button() != Qt::LeftButton || !Enabled())
         return;
-    const QPointF at = event.position();
+    // In Picture1's pixels, also for a press on the caption.
+    const QPointF at = Picture1->mapFromGlobal(event.globalPosition());
     Q_EMIT MouseDown(ButtonMask(event.button()), ShiftMask(event.modifiers()), float(at.x()),
                      float(at.y()));
-    Timer1->stop();
-    // The value flips now, on the press; the pressed picture keeps showing the
-    // old value until the release lets the hover polling take over.
-    value = !value;
-    pressed = true;
-    showPicture(ChoosePicture(Enabled(), value, false, pressed));
+    press();
 }
 
 void Check::Picture1_MouseMove()
@@ -162,6 +223,16 @@ void Check::Picture1_DblClick(Qt::MouseButton button)
     Q_EMIT DblClick();
 }
 
+void Check::press()
+{
+    Timer1->stop();
+    // The value flips now, on the press; the pressed picture keeps showing the
+    // old value until the release lets the hover polling take over.
+    storeValue(!value);
+    pressed = true;
+    showPicture(ChoosePicture(Enabled(), value, false, pressed));
+}
+
 void Check::releaseHandling()
 {
     if (!Enabled())
@@ -178,14 +249,19 @@ void Check::startPolling()
         Timer1->start();
 }
 
+void Check::storeValue(bool v)
+{
+    if (v == value)
+        return;
+    value = v;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 void Check::showPicture(CheckPicture picture)
 {
-    if (picture == shown && !Picture1->picture().isNull())
-        return;
-    const QPixmap pixmap = LoadPicture(picture);
-    // A picture that does not load leaves the previous one in place.
-    if (pixmap.isNull())
-        return;
-    Picture1->setPicture(pixmap);
     shown = picture;
+    Picture1->setLook(picture, hasFocus());
 }

@@ -2,15 +2,19 @@
 
 #include "checkpicture.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class PropertyBag;
 class PictureBox;
+class QLabel;
+class QMouseEvent;
 class QTimer;
 
 // A two-state check box drawn from state pictures, without a caption. The
-// value flips when the left button goes down; Click follows on the release
-// and on every write of Value.
+// value flips when the left button or Space goes down; Click follows on the
+// release and on every write of Value. A label may be named its caption: a
+// click on it is a click on the box, and it names the box to assistive tools.
 class Check : public QWidget
 {
     Q_OBJECT
@@ -28,10 +32,18 @@ public:
     // Enabling goes through QWidget::setEnabled.
     bool Enabled() const { return isEnabled(); }
 
-    // The left button went down on the box and has not come up yet.
+    // The left button or Space went down on the box and has not come up yet.
     bool Pressed() const { return pressed; }
 
     CheckPicture ShownPicture() const { return shown; }
+
+    // A press and a release at once, as a keyboard or an assistive tool asks:
+    // the value flips and Click follows. Nothing while disabled.
+    void Toggle();
+
+    // The label beside the box that reads as its caption (its buddy too).
+    void setCaptionLabel(QLabel *label);
+    QLabel *CaptionLabel() const;
 
     // Loading raises no Click.
     void ReadProperties(const PropertyBag &bag);
@@ -55,6 +67,10 @@ Q_SIGNALS:
 protected:
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void Picture1_MouseDown(const QMouseEvent &event);
@@ -62,12 +78,18 @@ private:
     void Picture1_MouseUp(Qt::MouseButton button);
     void Picture1_DblClick(Qt::MouseButton button);
 
+    // The press of the left button or Space: the value flips now.
+    void press();
     // A release of a button, and the tail of every write of Value.
     void releaseHandling();
     void startPolling();
+    // The one door for the value: assistive tools hear of every change.
+    void storeValue(bool v);
     void showPicture(CheckPicture picture);
 
     bool value = false;
     bool pressed = false;
+    bool pressedByKey = false;
     CheckPicture shown = CheckPicture::IdleNoValue;
+    QPointer<QLabel> caption;
 };

@@ -35,8 +35,3 @@ QString PictureName(CheckPicture picture)
     }
     return {};
 }
-
-QString PictureResource(CheckPicture picture)
-{
-    return u":/checkbox/"_s + PictureName(picture) + u".png"_s;
-}

@@ -27,8 +27,5 @@ constexpr std::array<CheckPicture, 8> AllCheckPictures = {
 // shows neither hover nor press.
 CheckPicture ChoosePicture(bool enabled, bool value, bool hover, bool pressed);
 
-// "IdleChecked" and so on: the file name without ".png".
+// "IdleChecked" and so on: also the name of its 1x picture in pictures/, without ".png".
 QString PictureName(CheckPicture picture);
-
-// Where the picture lies among the program's resources.
-QString PictureResource(CheckPicture picture);

@@ -1,19 +1,23 @@
 #include "picturebox.h"
 
+#include "checkartwork.h"
+
 #include <QPainter>
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {}
 
-void PictureBox::setPicture(const QPixmap &picture)
+void PictureBox::setLook(CheckPicture picture, bool focus)
 {
+    if (picture == shown && focus == focused)
+        return;
     shown = picture;
+    focused = focus;
     update();
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    if (shown.isNull())
-        return;
+    const QColor frame = focused ? palette().color(QPalette::Highlight) : QColor();
     QPainter painter(this);
-    painter.drawPixmap(0, 0, shown);
+    painter.drawImage(0, 0, DrawCheckPicture(shown, devicePixelRatioF(), frame));
 }

@@ -1,10 +1,13 @@
 #pragma once
 
-#include <QPixmap>
+#include "checkpicture.h"
+
 #include <QWidget>
 
-// A picture area that paints its picture unchanged from its top left corner,
-// also while disabled (a label would grey a disabled picture out).
+// The box's picture area: paints the state picture it is told from its top left
+// corner, drawn for the pixel ratio of its screen, and unchanged while disabled
+// (a label would grey a disabled picture out). A focused box shows its frame
+// in the highlight colour.
 class PictureBox : public QWidget
 {
     Q_OBJECT
@@ -12,12 +15,14 @@ class PictureBox : public QWidget
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    QPixmap picture() const { return shown; }
-    void setPicture(const QPixmap &picture);
+    CheckPicture picture() const { return shown; }
+    bool focusShown() const { return focused; }
+    void setLook(CheckPicture picture, bool focused);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPixmap shown;
+    CheckPicture shown = CheckPicture::IdleNoValue;
+    bool focused = false;
 };

@@ -2,12 +2,14 @@
 #include "fakeprompts.h"
 #include "mainwindow.h"
 #include "playlistmodel.h"
+#include "progressbox.h"
 #include "quietsettings.h"
 #include "runreport.h"
 #include "stationtable.h"
 #include "uccalendar.h"
 #include "xpb.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDate>
 #include <QLabel>
@@ -176,14 +178,15 @@ void tst_MainWindow::progressReadout_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("barShown");
     QTest::addColumn<int>("barWidth");
+    QTest::addColumn<int>("toldTools"); // the value assistive tools read
 
     const int full = 321;
-    QTest::newRow("100 fills the bar") << 100 << u"100%"_s << true << full;
-    QTest::newRow("101 clears") << 101 << u""_s << false << -1;
-    QTest::newRow("0 clears") << 0 << u""_s << false << -1;
-    QTest::newRow("50") << 50 << u"50%"_s << true << 160;
-    QTest::newRow("1") << 1 << u"1%"_s << true << 3;
-    QTest::newRow("120 clears") << 120 << u""_s << false << -1;
+    QTest::newRow("100 fills the bar") << 100 << u"100%"_s << true << full << 100;
+    QTest::newRow("101 clears") << 101 << u""_s << false << -1 << 0;
+    QTest::newRow("0 clears") << 0 << u""_s << false << -1 << 0;
+    QTest::newRow("50") << 50 << u"50%"_s << true << 160 << 50;
+    QTest::newRow("1") << 1 << u"1%"_s << true << 3 << 1;
+    QTest::newRow("120 clears") << 120 << u""_s << false << -1 << 0;
 }
 
 void tst_MainWindow::progressReadout()
@@ -192,6 +195,7 @@ void tst_MainWindow::progressReadout()
     QFETCH(QString, text);
     QFETCH(bool, barShown);
     QFETCH(int, barWidth);
+    QFETCH(int, toldTools);
 
     window->G_PercentOfLoad(37); // something shown before
     window->G_PercentOfLoad(qint16(percent));
@@ -201,6 +205,9 @@ void tst_MainWindow::progressReadout()
     QCOMPARE(!window->ImagPr->isHidden(), barShown);
     if (barShown)
         QCOMPARE(window->ImagPr->width(), barWidth);
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(window->Progress);
+    QCOMPARE(bar->role(), QAccessible::ProgressBar);
+    QCOMPARE(bar->valueInterface()->currentValue().toInt(), toldTools);
 }
 
 void tst_MainWindow::startWithMissingFolderOnlyWarns()

@@ -4,6 +4,7 @@
 #include "quietsettings.h"
 #include "uccalendar.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -28,6 +29,10 @@ private Q_SLOTS:
     void pickingADayFillsTheDateBox();
     void keysAndMonthButtonsPickToo();
     void lockedDateBoxKeepsTheCalendarShut();
+    void keysInTheDateBox_data();
+    void keysInTheDateBox();
+    void closingGivesTheFocusBack_data();
+    void closingGivesTheFocusBack();
 
 private:
     void OpenCalendar();
@@ -52,7 +57,8 @@ void tst_WindowCalendar::init()
     window->setSettingsStore(QuietSettings(settingsDir));
     window->Load();
     window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
 void tst_WindowCalendar::cleanup()
@@ -138,11 +144,75 @@ void tst_WindowCalendar::keysAndMonthButtonsPickToo()
 
 void tst_WindowCalendar::lockedDateBoxKeepsTheCalendarShut()
 {
+    window->Text1->setFocus();
     window->EnableInputs(false);
     QTest::mouseClick(window->Text1, Qt::LeftButton);
     QVERIFY(window->Cal->isHidden());
+    // Locked, the box lost the focus; unlocked, it has it back.
+    QVERIFY(!window->Text1->hasFocus());
     window->EnableInputs(true);
+    QVERIFY(window->Text1->hasFocus());
+    // Unless the user took the focus elsewhere meanwhile.
+    window->EnableInputs(false);
+    window->Text2->setFocus();
+    window->EnableInputs(true);
+    QVERIFY(window->Text2->hasFocus());
     OpenCalendar();
+}
+
+void tst_WindowCalendar::keysInTheDateBox_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("opens");
+    const Qt::KeyboardModifiers none;
+    QTest::newRow("Return") << int(Qt::Key_Return) << none << true;
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << none << true;
+    QTest::newRow("Space") << int(Qt::Key_Space) << none << true;
+    QTest::newRow("F4") << int(Qt::Key_F4) << none << true;
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down) << Qt::KeyboardModifiers(Qt::AltModifier)
+                              << true;
+    QTest::newRow("Down alone") << int(Qt::Key_Down) << none << false;
+    QTest::newRow("Ctrl+Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                << false;
+}
+
+void tst_WindowCalendar::keysInTheDateBox()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, opens);
+    window->Text1->setText(u"09.03.2021"_s);
+    window->Text1->setFocus();
+    QTest::keyClick(window->Text1, Qt::Key(key), modifiers);
+    QCOMPARE(window->Cal->isVisible(), opens);
+    // Open, the calendar has the focus and the box's date.
+    QCOMPARE(QApplication::focusWidget() == window->Cal, opens);
+    QCOMPARE(window->Cal->ActiveDate() == u"09.03.2021", opens);
+}
+
+void tst_WindowCalendar::closingGivesTheFocusBack_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("date"); // empty: still open
+    QTest::newRow("Escape closes without a pick") << int(Qt::Key_Escape) << u"18.06.2014"_s;
+    QTest::newRow("a day picked with Up") << int(Qt::Key_Up) << u"11.06.2014"_s;
+    QTest::newRow("Space is not the calendar's") << int(Qt::Key_Space) << u""_s;
+}
+
+void tst_WindowCalendar::closingGivesTheFocusBack()
+{
+    QFETCH(int, key);
+    QFETCH(QString, date);
+    window->Text1->setText(u"18.06.2014"_s);
+    OpenCalendar(); // by mouse: the calendar takes the focus all the same
+    QCOMPARE(QApplication::focusWidget(), window->Cal);
+    QTest::keyClick(window->Cal, Qt::Key(key));
+    QCOMPARE(window->Cal->isHidden(), !date.isEmpty());
+    QCOMPARE(QApplication::focusWidget(),
+             date.isEmpty() ? static_cast<QWidget *>(window->Cal) : window->Text1);
+    if (!date.isEmpty())
+        QCOMPARE(window->Text1->text(), date);
 }
 
 QTEST_MAIN(tst_WindowCalendar)

@@ -6,7 +6,10 @@
 #include "playlistmodel.h"
 #include "quietsettings.h"
 
+#include <QApplication>
 #include <QDate>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -26,6 +29,9 @@ private Q_SLOTS:
     void clickOnCheck1MarksEverySong();
     void clickOnTickedCheck1StillMarksEverySong();
     void unmarkingASongByAClickClearsCheck1();
+    void tabGoesThroughTheWindowInReadingOrder();
+    void spaceAndCaptionsClickTheBoxes_data();
+    void spaceAndCaptionsClickTheBoxes();
 
 private:
     void fillList(int count);
@@ -47,7 +53,8 @@ void tst_WindowCheckboxes::init()
     window->setSettingsStore(QuietSettings(settingsDir));
     window->Load();
     window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
 void tst_WindowCheckboxes::cleanup()
@@ -129,6 +136,49 @@ void tst_WindowCheckboxes::unmarkingASongByAClickClearsCheck1()
     QTest::mouseClick(window->List1->viewport(), Qt::LeftButton, {}, third.center());
     QCOMPARE(marked(), 5);
     QVERIFY(!window->Check1->Value());
+}
+
+void tst_WindowCheckboxes::tabGoesThroughTheWindowInReadingOrder()
+{
+    // The start button is locked until a list is loaded.
+    window->EnableInputs(true);
+    window->Text1->setFocus();
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, (QStringList{u"Text1"_s, u"Combo1"_s, u"Command1"_s, u"List1"_s, u"Check1"_s,
+                                   u"Check2"_s, u"Check3"_s, u"Text2"_s, u"XpB1"_s, u"Text1"_s}));
+}
+
+void tst_WindowCheckboxes::spaceAndCaptionsClickTheBoxes_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("byCaption");
+    QTest::newRow("Space on Check1") << u"Check1"_s << false;
+    QTest::newRow("a click on Label2") << u"Check1"_s << true;
+    QTest::newRow("a click on Label4") << u"Check3"_s << true;
+}
+
+void tst_WindowCheckboxes::spaceAndCaptionsClickTheBoxes()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, byCaption);
+    fillList(4);
+    Check *check = window->findChild<Check *>(box);
+    check->setFocus();
+    if (byCaption) {
+        window->Text1->setFocus();
+        const QPoint at = check->CaptionLabel()->geometry().center();
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
+    } else {
+        QTest::keyClick(check, Qt::Key_Space);
+    }
+    QVERIFY(check->Value());
+    // The box has the focus, as after a click on it; Check1's Click marks every song.
+    QCOMPARE(QApplication::focusWidget(), check);
+    QCOMPARE(marked(), box == u"Check1" ? 4 : 0);
 }
 
 QTEST_MAIN(tst_WindowCheckboxes)

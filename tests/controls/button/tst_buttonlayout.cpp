@@ -126,26 +126,30 @@ void tst_ButtonLayout::roundsHalvesToEven()
 void tst_ButtonLayout::accessKey_data()
 {
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("key"); // empty: none
-    QTest::newRow("Sa&ve") << u"Sa&ve"_s << u"v"_s;
-    QTest::newRow("A&&B") << u"A&&B"_s << u""_s;
-    QTest::newRow("A&&B&C") << u"A&&B&C"_s << u"c"_s;
-    QTest::newRow("A&&B&&C&D: only the next ampersand counts") << u"A&&B&&C&D"_s << u""_s;
-    QTest::newRow("A&&&B") << u"A&&&B"_s << u"b"_s;
-    QTest::newRow("Save&") << u"Save&"_s << u""_s;
-    QTest::newRow("A&&B&") << u"A&&B&"_s << u""_s;
-    QTest::newRow("one character") << u"&"_s << u""_s;
-    QTest::newRow("no ampersand") << u"Save"_s << u""_s;
-    QTest::newRow("&S upper case") << u"&S"_s << u"s"_s;
-    QTest::newRow("Cyrillic") << u"С&тарт"_s << u"т"_s;
+    QTest::addColumn<QString>("key");     // empty: none
+    QTest::addColumn<QString>("readsAs"); // what assistive tools read
+    QTest::newRow("Sa&ve") << u"Sa&ve"_s << u"v"_s << u"Save"_s;
+    QTest::newRow("A&&B") << u"A&&B"_s << u""_s << u"A&B"_s;
+    QTest::newRow("A&&B&C") << u"A&&B&C"_s << u"c"_s << u"A&BC"_s;
+    QTest::newRow("A&&B&&C&D: only the next ampersand counts")
+        << u"A&&B&&C&D"_s << u""_s << u"A&B&CD"_s;
+    QTest::newRow("A&&&B") << u"A&&&B"_s << u"b"_s << u"A&B"_s;
+    QTest::newRow("Save&") << u"Save&"_s << u""_s << u"Save"_s;
+    QTest::newRow("A&&B&") << u"A&&B&"_s << u""_s << u"A&B"_s;
+    QTest::newRow("one character") << u"&"_s << u""_s << u""_s;
+    QTest::newRow("no ampersand") << u"Save"_s << u""_s << u"Save"_s;
+    QTest::newRow("&S upper case") << u"&S"_s << u"s"_s << u"S"_s;
+    QTest::newRow("Cyrillic") << u"С&тарт"_s << u"т"_s << u"Старт"_s;
 }
 
 void tst_ButtonLayout::accessKey()
 {
     QFETCH(QString, caption);
     QFETCH(QString, key);
+    QFETCH(QString, readsAs);
     const QChar got = AccessKey(caption);
     QCOMPARE(got.isNull() ? QString() : QString(got), key);
+    QCOMPARE(CaptionText(caption), readsAs);
 }
 
 void tst_ButtonLayout::shiftColorClampsEachChannel()

@@ -4,8 +4,11 @@
 #include "resolvecolor.h"
 #include "xpb.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 
@@ -126,6 +129,7 @@ private Q_SLOTS:
     void accessKeyThroughAlt();
     void toolTip();
     void toolTipInAnInactiveWindow();
+    void assistiveToolsSeeAPushButton();
 };
 
 void tst_XpB::emptyBagGivesDefaults()
@@ -706,6 +710,33 @@ void tst_XpB::toolTipInAnInactiveWindow()
     QCOMPARE(QToolTip::text(), u"Начать загрузку"_s);
     QToolTip::hideText();
     QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+void tst_XpB::assistiveToolsSeeAPushButton()
+{
+    auto b = MakeButton(1, QSize(80, 24), u"Сохр&анить"_s);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(b.get());
+    QCOMPARE(iface->role(), QAccessible::Button);
+    QCOMPARE(iface->text(QAccessible::Name), u"Сохранить"_s);
+    QCOMPARE(iface->text(QAccessible::Accelerator), u"Alt+А"_s);
+
+    QTest::mousePress(b.get(), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(iface->state().pressed);
+    QTest::mouseRelease(b.get(), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!iface->state().pressed);
+
+    // Press clicks from the event loop, so a tool's call never waits on the host.
+    QSignalSpy click(b.get(), &XpB::Click);
+    const QString press = QAccessibleActionInterface::pressAction();
+    iface->actionInterface()->doAction(press);
+    QCOMPARE(click.size(), 0);
+    QVERIFY(click.wait(2000));
+
+    b->setCaption(u"Стоп"_s);
+    QCOMPARE(iface->text(QAccessible::Name), u"Стоп"_s);
+    QVERIFY(iface->text(QAccessible::Accelerator).isEmpty());
+    b->setEnabledCtrl(false);
+    QVERIFY(!iface->actionInterface()->actionNames().contains(press));
 }
 
 QTEST_MAIN(tst_XpB)

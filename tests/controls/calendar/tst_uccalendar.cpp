@@ -3,6 +3,7 @@
 #include "propertybag.h"
 #include "uccalendar.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaClassInfo>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void showsThePictureItPainted();
     void aboutBox();
     void designerTexts();
+    void assistiveToolsSeeATableOfDays();
 
 private:
     static PropertyBag MainWindowBag();
@@ -537,6 +539,38 @@ void tst_ucCalendar::designerTexts()
     QCOMPARE(info(u"Category:MonthChangeButtons"_s), QString());
     QCOMPARE(info(u"Description:Change"_s),
              u"Raised whenever the user changes the currently selected date."_s);
+}
+
+void tst_ucCalendar::assistiveToolsSeeATableOfDays()
+{
+    // June 2014, Monday first: 26 May to 6 July, 18 June in row 4, column 3.
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(cal);
+    QCOMPARE(iface->text(QAccessible::Name), u"Июнь 2014"_s);
+    QAccessibleTableInterface *table = iface->tableInterface();
+    QCOMPARE(table->columnDescription(6), u"воскресенье"_s);
+
+    const auto name = [](QAccessibleInterface *cell) { return cell->text(QAccessible::Name); };
+    QCOMPARE(name(table->cellAt(0, 0)), u"понедельник, 26 мая 2014 г."_s);
+    QCOMPARE(name(table->cellAt(5, 6)), u"воскресенье, 6 июля 2014 г."_s);
+    QAccessibleInterface *selected = table->cellAt(3, 2);
+    QCOMPARE(table->selectedCells(), QList<QAccessibleInterface *>{selected});
+    QVERIFY(selected->state().selected);
+    QCOMPARE(iface->indexOfChild(selected), 23);
+    const QRect cellOnScreen(cal->mapToGlobal(cal->Geometry().DayCell(30).topLeft()),
+                             cal->Geometry().DayCell(30).size());
+    QCOMPARE(selected->rect(), cellOnScreen);
+    QCOMPARE(iface->childAt(cellOnScreen.center().x(), cellOnScreen.center().y()), selected);
+
+    cal->setFocus();
+    QCOMPARE(iface->focusChild(), selected);
+
+    // Left on 1 June turns to May: the same places now hold May's days.
+    cal->setActiveDate(u"01.06.2014"_s);
+    QTest::keyClick(cal, Qt::Key_Left);
+    QCOMPARE(iface->text(QAccessible::Name), u"Май 2014"_s);
+    QCOMPARE(name(table->selectedCells().value(0)), u"суббота, 31 мая 2014 г."_s);
+    QVERIFY(!selected->state().selected);
+    QCOMPARE(name(table->cellAt(0, 0)), u"понедельник, 28 апреля 2014 г."_s);
 }
 
 QTEST_MAIN(tst_ucCalendar)

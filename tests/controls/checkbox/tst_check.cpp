@@ -3,7 +3,10 @@
 #include "picturebox.h"
 #include "propertybag.h"
 
+#include <QAccessibleActionInterface>
 #include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -37,6 +40,13 @@ QString Name(CheckPicture picture)
     return PictureName(picture);
 }
 
+// The designed 1x look of a picture, as committed.
+QImage Designed(CheckPicture picture)
+{
+    const QString path = QStringLiteral(CHECK_PICTURES_DIR "/") + PictureName(picture) + u".png"_s;
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace
 
 class tst_Check : public QObject
@@ -62,7 +72,12 @@ private Q_SLOTS:
     void loading();
     void roundTripThroughTheBag();
     void picturesAreTheDrawnArtwork();
+    void framesStayWholeAtEveryRatio_data();
+    void framesStayWholeAtEveryRatio();
     void shownPictureIsWhatIsPainted();
+    void keysCaptionAndTools_data();
+    void keysCaptionAndTools();
+    void assistiveToolsSeeACheckBox();
 
 private:
     QPoint overBox() const { return box->Picture1->mapToGlobal(QPoint(6, 6)); }
@@ -377,12 +392,43 @@ void tst_Check::roundTripThroughTheBag()
 void tst_Check::picturesAreTheDrawnArtwork()
 {
     for (const CheckPicture picture : AllCheckPictures) {
-        const QImage stored(PictureResource(picture));
-        QVERIFY2(!stored.isNull(), qPrintable(PictureResource(picture)));
+        const QImage stored = Designed(picture);
+        QVERIFY2(!stored.isNull(), qPrintable(PictureName(picture)));
         QCOMPARE(stored.size(), QSize(12, 12));
-        QVERIFY2(stored.convertToFormat(QImage::Format_RGB32) == DrawCheckPicture(picture),
+        QVERIFY2(stored == DrawCheckPicture(picture),
                  qPrintable(PictureName(picture) + u" differs from its drawing"_s));
     }
+}
+
+void tst_Check::framesStayWholeAtEveryRatio_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<int>("side"); // device pixels
+    QTest::addColumn<int>("line"); // device pixels of the frame
+    QTest::addColumn<int>("face"); // grey of the first pixel inside it
+    QTest::newRow("1.25") << 1.25 << 15 << 1 << 248;
+    QTest::newRow("1.5: the frame takes a third of the bevel's first step")
+        << 1.5 << 18 << 2 << 246;
+    QTest::newRow("2") << 2.0 << 24 << 2 << 248;
+}
+
+void tst_Check::framesStayWholeAtEveryRatio()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(int, side);
+    QFETCH(int, line);
+    QFETCH(int, face);
+    // A 1x picture scaled up would smear the dark frame into the light face.
+    const QImage image = DrawCheckPicture(CheckPicture::IdleChecked, ratio);
+    QCOMPARE(image.size(), QSize(side, side));
+    QCOMPARE(image.devicePixelRatio(), ratio);
+    const QColor frame(92, 92, 92);
+    for (int i = 0; i < side; ++i) {
+        for (int d = 0; d < line; ++d)
+            QVERIFY(image.pixelColor(d, i) == frame && image.pixelColor(i, d) == frame &&
+                    image.pixelColor(side - 1 - d, i) == frame);
+    }
+    QCOMPARE(image.pixelColor(line, line), QColor(face, face, face));
 }
 
 void tst_Check::shownPictureIsWhatIsPainted()
@@ -390,14 +436,103 @@ void tst_Check::shownPictureIsWhatIsPainted()
     const auto painted = [this] {
         return box->grab().toImage().copy(0, 0, 12, 12).convertToFormat(QImage::Format_RGB32);
     };
-    const auto expected = [](CheckPicture picture) {
-        return QImage(PictureResource(picture)).convertToFormat(QImage::Format_RGB32);
-    };
+    const auto expected = [](CheckPicture picture) { return Designed(picture); };
+    box->clearFocus();
     QCOMPARE(painted(), expected(CheckPicture::IdleNoValue));
+
+    // The focus shows as the frame in the highlight colour; the face stays.
+    box->setFocus();
+    const QImage focused = painted();
+    QCOMPARE(focused.pixelColor(11, 5), box->palette().color(QPalette::Highlight));
+    QCOMPARE(focused.copy(1, 1, 10, 10), expected(CheckPicture::IdleNoValue).copy(1, 1, 10, 10));
+
+    box->clearFocus();
     box->setValue(true);
     box->setEnabled(false);
     QCOMPARE(painted(), expected(CheckPicture::DisabledChecked));
     QVERIFY(painted() != expected(CheckPicture::DisabledNoValue));
+}
+
+void tst_Check::keysCaptionAndTools_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<bool>("value");
+
+    QTest::newRow("Space") << u"space"_s << true << QStringList{u"Click+"_s} << true;
+    QTest::newRow("Space held repeats once")
+        << u"space repeated"_s << true << QStringList{u"Click+"_s} << true;
+    QTest::newRow("focus leaves with Space down")
+        << u"space then tab"_s << true << QStringList{u"Click+"_s} << true;
+    QTest::newRow("caption click")
+        << u"caption"_s << true << QStringList{u"MouseDown-"_s, u"Click+"_s} << true;
+    QTest::newRow("caption double click")
+        << u"caption double"_s << true
+        << QStringList{u"MouseDown-"_s, u"Click+"_s, u"DblClick+"_s, u"Click+"_s} << true;
+    QTest::newRow("caption of a disabled box") << u"caption"_s << false << QStringList() << false;
+    QTest::newRow("Toggle") << u"toggle"_s << true << QStringList{u"Click+"_s} << true;
+    QTest::newRow("Toggle on a disabled box") << u"toggle"_s << false << QStringList() << false;
+}
+
+void tst_Check::keysCaptionAndTools()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, enabled);
+    QFETCH(QStringList, events);
+    QFETCH(bool, value);
+
+    auto *label = new QLabel(u"Caption"_s, host.get());
+    label->setGeometry(30, 10, 60, 13);
+    label->show();
+    box->setCaptionLabel(label);
+    box->setEnabled(enabled);
+    box->setFocus();
+    EventLog log(box);
+
+    if (way.contains(u"space")) {
+        QTest::keyPress(box, Qt::Key_Space);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, {}, u" "_s, true);
+        if (way.contains(u"repeated"))
+            QCoreApplication::sendEvent(box, &repeat);
+        QCOMPARE(Name(box->ShownPicture()), u"PushedNoValue"_s);
+        if (way.endsWith(u"tab"))
+            box->clearFocus();
+        else
+            QTest::keyRelease(box, Qt::Key_Space);
+    } else if (way == u"caption") {
+        QTest::mouseClick(label, Qt::LeftButton);
+    } else if (way == u"caption double") {
+        QTest::mouseDClick(host->windowHandle(), Qt::LeftButton, {}, QPoint(40, 15));
+    } else {
+        box->Toggle();
+    }
+    QCOMPARE(log.entries, events);
+    QCOMPARE(box->Value(), value);
+    QVERIFY(!box->Pressed());
+}
+
+void tst_Check::assistiveToolsSeeACheckBox()
+{
+    auto *label = new QLabel(u"Не &нумеровать"_s, host.get());
+    box->setCaptionLabel(label);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
+    QCOMPARE(iface->role(), QAccessible::CheckBox);
+    QCOMPARE(iface->text(QAccessible::Name), u"Не нумеровать"_s);
+    QTest::mousePress(box->Picture1, Qt::LeftButton);
+    QVERIFY(iface->state().checked && iface->state().pressed);
+    QTest::mouseRelease(box->Picture1, Qt::LeftButton);
+    QVERIFY(!iface->state().pressed);
+
+    // Toggle comes from the event loop, so a tool's call never waits on the host.
+    QSignalSpy click(box, &Check::Click);
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    iface->actionInterface()->doAction(toggle);
+    QCOMPARE(click.size(), 0);
+    QVERIFY(click.wait(2000));
+    QVERIFY(!box->Value() && !iface->state().checked);
+    box->setEnabled(false);
+    QVERIFY(!iface->actionInterface()->actionNames().contains(toggle));
 }
 
 QTEST_MAIN(tst_Check)
