@@ -55,6 +55,8 @@ public:
         }
         if (mode == QIcon::Disabled)
             colour.setAlpha(110);
+        else if (mode == QIcon::Selected && Kind == SongOutcome::Kind::NoAddress)
+            colour = Qt::white; // grey would vanish on the selection's colour
         painter->setPen(QPen(colour, pen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter->setBrush(Qt::NoBrush);
         painter->drawPath(path);
