@@ -28,9 +28,14 @@ done
 [[ $seconds =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: --seconds needs a positive number" >&2; exit 2; }
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
-"$top/scripts/install-deps.sh"
+# .ci/run installs the dependencies once for all its steps.
+[ -n "${TUNETRAWL_DEPS_INSTALLED:-}" ] || "$top/scripts/install-deps.sh"
+options=()
+# CI fails on any warning.
+[ "${CI:-}" != true ] || options+=(-DTUNETRAWL_WERROR=ON)
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNETRAWL_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNETRAWL_FUZZ=ON -DBUILD_TESTING=OFF \
+  -DTUNETRAWL_BENCHMARKS=OFF "${options[@]}" >/dev/null
 cmake --build "$build" --target fuzzers
 
 work=$(mktemp -d)

@@ -20,6 +20,7 @@ packages=(
   desktop-file-utils appstream # validators for the installed desktop entry and metadata
   librsvg2-bin               # renders the SVG icon to compare it with the drawn one
   dpkg-dev file              # cpack -G DEB computes the package's dependencies with them
+  lintian man-db             # check the .deb and the manual page as Debian does
   clang libclang-rt-dev      # libFuzzer and clang's sanitizer runtimes for the fuzz targets
 )
 
