@@ -1,12 +1,11 @@
 #include "check.h"
-#include "fakeprompts.h"
 #include "mainwindow.h"
 #include "playlistmodel.h"
 #include "progressbox.h"
-#include "quietsettings.h"
 #include "runreport.h"
 #include "stationtable.h"
 #include "uccalendar.h"
+#include "windowfixture.h"
 #include "xpb.h"
 
 #include <QAccessible>
@@ -48,28 +47,21 @@ private Q_SLOTS:
 private:
     void fillList(int count);
 
-    std::unique_ptr<Main> window;
-    QTemporaryDir settingsDir;
-    QList<FakePrompts::Shown> shown;
-    QStringList opened;
-    FakePrompts *prompts = nullptr;
+    std::unique_ptr<WindowFixture> fx;
+    Main *window = nullptr;
 };
 
 void tst_MainWindow::init()
 {
-    shown.clear();
-    opened.clear();
-    window = std::make_unique<Main>();
-    auto fake = std::make_unique<FakePrompts>(&shown, &opened);
-    prompts = fake.get();
-    window->setPrompts(std::move(fake));
-    window->setSettingsStore(QuietSettings(settingsDir));
+    fx = std::make_unique<WindowFixture>();
+    fx->writeSettings(u"127.0.0.1:9"_s); // never asked: the day's update check is done
+    window = fx->createWindow();
     window->Load();
 }
 
 void tst_MainWindow::cleanup()
 {
-    window.reset();
+    fx.reset();
 }
 
 void tst_MainWindow::fillList(int count)
@@ -197,7 +189,7 @@ void tst_MainWindow::progressReadout()
     QFETCH(int, barWidth);
     QFETCH(int, toldTools);
 
-    window->G_PercentOfLoad(37); // something shown before
+    window->G_PercentOfLoad(37); // something fx->shown before
     window->G_PercentOfLoad(qint16(percent));
     // The read-out follows within a frame.
     QTRY_COMPARE(window->PercLabel->text(), text);
@@ -215,10 +207,10 @@ void tst_MainWindow::startWithMissingFolderOnlyWarns()
     window->EnableInputs(true);
     window->Text2->setText(u"/no/such/folder/"_s);
     window->Command1_Click();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].kind, u"information"_s);
-    QCOMPARE(shown[0].title, u"Внимание!"_s);
-    QCOMPARE(shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
+    QCOMPARE(fx->shown.size(), 1);
+    QCOMPARE(fx->shown[0].kind, u"information"_s);
+    QCOMPARE(fx->shown[0].title, u"Внимание!"_s);
+    QCOMPARE(fx->shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
     QVERIFY(window->Combo1->isEnabled());
     QVERIFY(window->Command1->EnabledCtrl());
 }
@@ -238,10 +230,10 @@ void tst_MainWindow::folderChooser()
 {
     QFETCH(QString, answer);
     QFETCH(QString, expected);
-    prompts->folderAnswer = answer;
+    fx->prompts->folderAnswer = answer;
     window->XpB1_Click();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].title, u"Выберите каталог для сохранения файлов"_s);
+    QCOMPARE(fx->shown.size(), 1);
+    QCOMPARE(fx->shown[0].title, u"Выберите каталог для сохранения файлов"_s);
     QCOMPARE(window->Text2->text(), expected);
 }
 

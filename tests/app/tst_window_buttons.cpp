@@ -1,6 +1,5 @@
-#include "fakeprompts.h"
 #include "mainwindow.h"
-#include "quietsettings.h"
+#include "windowfixture.h"
 #include "xpb.h"
 
 #include <QLineEdit>
@@ -24,29 +23,23 @@ private Q_SLOTS:
     void startWithMissingFolderWarns();
 
 private:
-    std::unique_ptr<Main> window;
-    QTemporaryDir settingsDir;
-    QList<FakePrompts::Shown> shown;
-    QStringList opened;
-    FakePrompts *prompts = nullptr;
+    std::unique_ptr<WindowFixture> fx;
+    Main *window = nullptr;
 };
 
 void tst_WindowButtons::init()
 {
-    shown.clear();
-    auto fake = std::make_unique<FakePrompts>(&shown, &opened);
-    prompts = fake.get();
-    window = std::make_unique<Main>();
-    window->setPrompts(std::move(fake));
-    window->setSettingsStore(QuietSettings(settingsDir));
+    fx = std::make_unique<WindowFixture>();
+    fx->writeSettings(u"127.0.0.1:9"_s); // never asked: the day's update check is done
+    window = fx->createWindow();
     window->Load();
     window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(window));
 }
 
 void tst_WindowButtons::cleanup()
 {
-    window.reset();
+    fx.reset();
 }
 
 void tst_WindowButtons::buttonsAsDesigned()
@@ -64,28 +57,28 @@ void tst_WindowButtons::startIsLockedUntilInputsAreEnabled()
     QVERIFY(!window->Command1->EnabledCtrl());
     QVERIFY(!window->Command1->isEnabled());
     QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QVERIFY(shown.isEmpty());
+    QVERIFY(fx->shown.isEmpty());
 
     window->EnableInputs(true);
     QVERIFY(window->Command1->EnabledCtrl());
     QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QCOMPARE(shown.size(), 1);
+    QCOMPARE(fx->shown.size(), 1);
 }
 
 void tst_WindowButtons::folderButtonOpensTheChooser()
 {
     QTemporaryDir dir;
-    prompts->folderAnswer = dir.path();
+    fx->prompts->folderAnswer = dir.path();
     QTest::mouseClick(window->XpB1, Qt::LeftButton);
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].kind, u"folder"_s);
-    QCOMPARE(shown[0].title, u"Выберите каталог для сохранения файлов"_s);
+    QCOMPARE(fx->shown.size(), 1);
+    QCOMPARE(fx->shown[0].kind, u"folder"_s);
+    QCOMPARE(fx->shown[0].title, u"Выберите каталог для сохранения файлов"_s);
     QVERIFY(window->Text2->text().startsWith(dir.path()));
 
     // Locked while busy.
     window->EnableInputs(false);
     QTest::mouseClick(window->XpB1, Qt::LeftButton);
-    QCOMPARE(shown.size(), 1);
+    QCOMPARE(fx->shown.size(), 1);
 }
 
 void tst_WindowButtons::startWithMissingFolderWarns()
@@ -93,10 +86,10 @@ void tst_WindowButtons::startWithMissingFolderWarns()
     window->EnableInputs(true);
     window->Text2->setText(u"/no/such/folder/"_s);
     QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].kind, u"information"_s);
-    QCOMPARE(shown[0].title, u"Внимание!"_s);
-    QCOMPARE(shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
+    QCOMPARE(fx->shown.size(), 1);
+    QCOMPARE(fx->shown[0].kind, u"information"_s);
+    QCOMPARE(fx->shown[0].title, u"Внимание!"_s);
+    QCOMPARE(fx->shown[0].text, u"Не выбран или не существует каталог для сохранения!"_s);
     QVERIFY(window->Command1->EnabledCtrl());
 }
 

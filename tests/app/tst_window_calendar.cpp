@@ -1,8 +1,7 @@
-#include "fakeprompts.h"
 #include "g.h"
 #include "mainwindow.h"
-#include "quietsettings.h"
 #include "uccalendar.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -37,10 +36,8 @@ private Q_SLOTS:
 private:
     void OpenCalendar();
 
-    std::unique_ptr<Main> window;
-    QTemporaryDir settingsDir;
-    QList<FakePrompts::Shown> shown;
-    QStringList opened;
+    std::unique_ptr<WindowFixture> fx;
+    Main *window = nullptr;
 };
 
 void tst_WindowCalendar::initTestCase()
@@ -50,20 +47,18 @@ void tst_WindowCalendar::initTestCase()
 
 void tst_WindowCalendar::init()
 {
-    shown.clear();
-    opened.clear();
-    window = std::make_unique<Main>();
-    window->setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
-    window->setSettingsStore(QuietSettings(settingsDir));
+    fx = std::make_unique<WindowFixture>();
+    fx->writeSettings(u"127.0.0.1:9"_s); // never asked: the day's update check is done
+    window = fx->createWindow();
     window->Load();
     window->show();
     window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window));
 }
 
 void tst_WindowCalendar::cleanup()
 {
-    window.reset();
+    fx.reset();
 }
 
 void tst_WindowCalendar::OpenCalendar()

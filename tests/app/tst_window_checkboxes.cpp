@@ -1,10 +1,9 @@
 #include "check.h"
-#include "fakeprompts.h"
 #include "formdesign.h"
 #include "mainwindow.h"
 #include "picturebox.h"
 #include "playlistmodel.h"
-#include "quietsettings.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QDate>
@@ -38,28 +37,24 @@ private:
     void click(Check *box);
     int marked() const { return window->MarkedCount(); }
 
-    std::unique_ptr<Main> window;
-    QTemporaryDir settingsDir;
-    QList<FakePrompts::Shown> shown;
-    QStringList opened;
+    std::unique_ptr<WindowFixture> fx;
+    Main *window = nullptr;
 };
 
 void tst_WindowCheckboxes::init()
 {
-    shown.clear();
-    opened.clear();
-    window = std::make_unique<Main>();
-    window->setPrompts(std::make_unique<FakePrompts>(&shown, &opened));
-    window->setSettingsStore(QuietSettings(settingsDir));
+    fx = std::make_unique<WindowFixture>();
+    fx->writeSettings(u"127.0.0.1:9"_s); // never asked: the day's update check is done
+    window = fx->createWindow();
     window->Load();
     window->show();
     window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window));
 }
 
 void tst_WindowCheckboxes::cleanup()
 {
-    window.reset();
+    fx.reset();
 }
 
 void tst_WindowCheckboxes::fillList(int count)
@@ -73,7 +68,7 @@ void tst_WindowCheckboxes::fillList(int count)
 void tst_WindowCheckboxes::click(Check *box)
 {
     // Through the window at the box's place, as a user clicks.
-    const QPoint at = box->Picture1->mapTo(window.get(), QPoint(6, 6));
+    const QPoint at = box->Picture1->mapTo(window, QPoint(6, 6));
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, at);
 }
 

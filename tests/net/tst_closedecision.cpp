@@ -50,6 +50,8 @@ void tst_CloseDecision::redirectTarget_data()
     QTest::newRow("scheme only at the start counts")
         << u"http://h.com/a"_s << u"/login?next=https://o/x"_s
         << u"http://h.com/login?next=https://o/x"_s;
+    QTest::newRow("http:// later in the value is a path")
+        << u"http://h.com/a/b"_s << u"go?to=http://o/x"_s << u"http://h.com/a/go?to=http://o/x"_s;
     QTest::newRow("&amp; becomes &")
         << u"http://h.com/a"_s << u"/x?a=1&amp;b=2"_s << u"http://h.com/x?a=1&b=2"_s;
 }
