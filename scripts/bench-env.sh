@@ -10,6 +10,16 @@ cmake --build "$build" -j2 --target "$@"
 # Figures taken on a busy machine say little; the load goes beside them.
 echo "load average before measuring: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores)"
 
+# The benchmarks' temporary folders (songs of a GiB and more at times) and a
+# private X server go when the script ends, also when a benchmark is killed.
+bench_tmp=$(mktemp -d)
+export TMPDIR=$bench_tmp
+bench_cleanup() {
+  stop_xvfb
+  rm -rf "$bench_tmp"
+}
+trap bench_cleanup EXIT
+
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d)
   export XDG_RUNTIME_DIR

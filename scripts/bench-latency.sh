@@ -26,7 +26,7 @@ fi
 rate_mbit=100
 server=10.97.0.1:8080
 prefix=tt$$ # namespaces ${prefix}srv and ${prefix}cli
-scratch=$(mktemp -d)
+scratch=$(mktemp -d) # in the benchmarks' own temporary folder
 nginx_pid=""
 namespaces=""
 
@@ -45,7 +45,7 @@ teardown() {
     namespaces=""
   fi
 }
-trap 'teardown; rm -rf "$scratch"' EXIT
+trap 'teardown; bench_cleanup' EXIT
 trap 'exit 130' INT TERM
 
 # The songs and the page, then nginx's configuration around them.
