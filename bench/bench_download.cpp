@@ -28,7 +28,9 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace Bench;
@@ -60,7 +62,7 @@ double ms(qint64 fromNs)
     return double(nowNs() - fromNs) / 1e6;
 }
 
-// Whether the targets were met, or nothing when the window's work did not end.
+// Whether the targets were met, or nothing when the list or a run did not come.
 std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
 {
     Main &window = *setup.window;
@@ -75,7 +77,7 @@ std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
     if (listed != scenario.urls) {
         std::fprintf(stderr, "the station list did not name the songs: %s\n",
                      qPrintable(window.st->text()));
-        return false;
+        return std::nullopt;
     }
     const QString stationFolder = StationFolder(window.Text2->text(), window.Combo1->currentText());
     QStringList songPaths, curlPaths;
