@@ -1,6 +1,8 @@
 #include "windowkit.h"
 
+#include "benchkit.h"
 #include "mainwindow.h"
+#include "paintclock.h"
 #include "programsetup.h"
 #include "prompts.h"
 
@@ -8,10 +10,13 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFont>
+#include <QLabel>
 #include <QLocale>
 #include <QPointer>
 #include <QSettings>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -38,19 +43,16 @@ public:
     void openUrl(const QString &) override {}
 };
 
-class PaintWatch : public QObject
+// Runs loop until something quits it or ms passed; it sleeps while nothing
+// happens, so a waiting benchmark takes no core from the servers and clients.
+void runAtMost(QEventLoop &loop, int ms)
 {
-public:
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(ms);
+    loop.exec();
+}
 
 } // namespace
 
@@ -73,7 +75,16 @@ std::unique_ptr<Main> openWindow(const QString &settingsPath, const QMap<QString
     auto window = std::make_unique<Main>();
     window->setPrompts(std::make_unique<SilentPrompts>());
     window->setSettingsStore(std::make_unique<QSettings>(settingsPath, QSettings::IniFormat));
+    QEventLoop loop;
+    QObject::connect(window.get(), &Main::loaded, &loop, &QEventLoop::quit);
     window->Load();
+    if (!window->IsLoaded())
+        runAtMost(loop, 20000);
+    if (!window->IsLoaded()) {
+        std::fprintf(stderr, "the window's start-up did not end: «%s»\n",
+                     qPrintable(window->st->text()));
+        return nullptr;
+    }
     window->show();
     QElapsedTimer clock;
     clock.start();
@@ -84,16 +95,42 @@ std::unique_ptr<Main> openWindow(const QString &settingsPath, const QMap<QString
     return window;
 }
 
+void setStored(const QString &settingsPath, const QString &key, const QString &value)
+{
+    // Objects of one file share what they hold, so the window's store sees it.
+    QSettings store(settingsPath, QSettings::IniFormat);
+    if (value.isEmpty())
+        store.remove(u"Main/"_s + key);
+    else
+        store.setValue(u"Main/"_s + key, value);
+}
+
+std::optional<double> timeWork(Main &window, const std::function<void()> &action, int timeoutMs)
+{
+    QEventLoop loop;
+    qint64 endedNs = 0;
+    const QMetaObject::Connection ended =
+        QObject::connect(&window, &Main::workFinished, &loop, [&] {
+            endedNs = nowNs();
+            loop.quit();
+        });
+    const qint64 start = nowNs();
+    action();
+    if (endedNs == 0 && window.Busy())
+        runAtMost(loop, timeoutMs);
+    QObject::disconnect(ended);
+    if (endedNs == 0) {
+        std::fprintf(stderr, "%s: «%s»\n",
+                     window.Busy() ? "the window's work did not end in time" : "no work started",
+                     qPrintable(window.st->text()));
+        return std::nullopt;
+    }
+    return double(endedNs - start) / 1e6;
+}
+
 bool waitForPaint(QWidget *widget, int ms)
 {
-    PaintWatch watch;
-    widget->installEventFilter(&watch);
-    QElapsedTimer clock;
-    clock.start();
-    while (!watch.painted && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    widget->removeEventFilter(&watch);
-    return watch.painted;
+    return PaintClock(widget).wait(ms);
 }
 
 PaintCounter::PaintCounter(QWidget *window) : Window(window)

@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class Main;
 class QWidget;
@@ -18,8 +20,20 @@ namespace Bench {
 void setUpLikeProgram();
 
 // A Main on the INI file at settingsPath holding values under [Main] (LastUpdate
-// is today, so no update check runs), loaded, shown and exposed.
+// is today, so no update check runs), loaded, shown and exposed; nullptr (said on
+// standard error) when its start-up did not end.
 std::unique_ptr<Main> openWindow(const QString &settingsPath, const QMap<QString, QString> &values);
+
+// Sets one value under [Main] of the store at settingsPath, or removes it when
+// value is empty; the window reads it from its next load or run on ("Parallel").
+void setStored(const QString &settingsPath, const QString &key, const QString &value);
+
+// Runs action (a pick or a click that starts a load or a run), then the event loop
+// until the window's work has ended (workFinished), at most timeoutMs. Gives the
+// time from the action to that end, or nothing, said on standard error, when no
+// work started or it did not end in time.
+std::optional<double> timeWork(Main &window, const std::function<void()> &action,
+                               int timeoutMs = 600000);
 
 // Runs the event loop until widget has been painted once more, or ms passed.
 bool waitForPaint(QWidget *widget, int ms);

@@ -9,29 +9,60 @@ build=${BUILD_DIR:-$top/build}
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNETRAWL_BENCHMARKS=ON \
   >/dev/null
 cmake --build "$build" -j2 --target "$@"
+# Figures taken on a busy machine say little; the load goes beside them.
+echo "load average before measuring: $(cut -d' ' -f1-3 /proc/loadavg) ($(nproc) cores)"
+
+# The benchmarks' temporary folders (songs of a GiB and more at times) and a
+# private X server go when the script ends, also when a benchmark is killed.
+bench_tmp=$(mktemp -d)
+export TMPDIR=$bench_tmp
+bench_cleanup() {
+  stop_xvfb
+  rm -rf "$bench_tmp"
+}
+trap bench_cleanup EXIT
 
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d)
   export XDG_RUNTIME_DIR
 fi
 
+# Starts a private Xvfb on the first free display, through the command given
+# before it, if any (ip netns exec NAME puts it into a network namespace); sets
+# xvfb_pid and xvfb_display once it is ready.
+start_xvfb() {
+  local ready
+  ready=$(mktemp)
+  "$@" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 200); do
+    [ -s "$ready" ] && break
+    sleep 0.05
+  done
+  xvfb_display=:$(head -n1 "$ready")
+  rm -f "$ready"
+  if [ "$xvfb_display" = ":" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+}
+
+stop_xvfb() {
+  if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  fi
+}
+
 on_display() {
   if [ -n "${DISPLAY:-}" ]; then
     "$@"
     return
   fi
-  # A private Xvfb on the first free display; it names the display once it is ready.
-  local ready status=0 xvfb
-  ready=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" 2>/dev/null &
-  xvfb=$!
-  for _ in $(seq 200); do
-    [ -s "$ready" ] && break
-    sleep 0.05
-  done
-  DISPLAY=:$(head -n1 "$ready") "$@" || status=$?
-  kill "$xvfb"
-  wait "$xvfb" 2>/dev/null || true
-  rm -f "$ready"
+  local status=0
+  start_xvfb || { stop_xvfb; return 1; }
+  DISPLAY=$xvfb_display "$@" || status=$?
+  stop_xvfb
   return $status
 }

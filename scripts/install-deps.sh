@@ -17,6 +17,7 @@ packages=(
   mpg123                     # checks that the stand-in site serves playable MP3s
   xvfb x11-utils imagemagick # screenshots of the real window
   at-spi2-core python3-pyatspi dbus-x11 # the window through the AT-SPI bus, as screen readers see it
+  iproute2                   # network namespaces of the latency benchmark
   desktop-file-utils appstream # validators for the installed desktop entry and metadata
   librsvg2-bin               # renders the SVG icon to compare it with the drawn one
   dpkg-dev file              # cpack -G DEB computes the package's dependencies with them
