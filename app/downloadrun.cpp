@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -95,6 +96,10 @@ void DownloadRun::stop()
         return;
     Current = State::Stopping;
     Tally.stopped = true;
+    for (Slot *slot : std::exchange(WaitingForParts, {})) {
+        slot->creating = false;
+        release(slot);
+    }
     for (const std::unique_ptr<Slot> &slot : Slots) {
         if (slot->exchange->isRunning())
             slot->exchange->abort(); // its part file goes in fetched()
@@ -154,33 +159,56 @@ void DownloadRun::advance()
         Slot *slot = free->get();
         slot->row = row;
         slot->name = name;
-        slot->creating = true;
         slot->fraction = 0;
         Peak = std::max(Peak, int(std::count_if(Slots.begin(), Slots.end(),
                                                 [](const auto &s) { return s->row >= 0; })));
         emit songStarted(row, ordinal, Total);
-        FileThread.start([this, folder = Folder, slot] {
-            auto part = std::make_shared<PartFile>(folder);
-            if (!part->open())
-                part.reset();
-            QMetaObject::invokeMethod(
-                this, [this, slot, part] { partCreated(slot, part); }, Qt::QueuedConnection);
-        });
+        if (ReadyParts.isEmpty()) {
+            slot->creating = true;
+            WaitingForParts.append(slot);
+        } else {
+            fetch(slot, ReadyParts.takeFirst());
+        }
+        orderParts();
     }
     Advancing = false;
     updateProgress();
     finishIfDone();
 }
 
-void DownloadRun::partCreated(Slot *slot, std::shared_ptr<PartFile> part)
+void DownloadRun::orderParts()
 {
-    slot->creating = false;
+    // Once a song needed one, part files are made ahead, one for each song that
+    // may go at once, so the next songs need not wait for the disk to start.
+    while (Current == State::Running &&
+           ReadyParts.size() + PartsOrdered < Options.parallel + WaitingForParts.size()) {
+        ++PartsOrdered;
+        FileThread.start([this, folder = Folder] {
+            auto part = std::make_shared<PartFile>(folder);
+            if (!part->open())
+                part.reset();
+            QMetaObject::invokeMethod(
+                this, [this, part] { partMade(part); }, Qt::QueuedConnection);
+        });
+    }
+}
+
+void DownloadRun::partMade(std::shared_ptr<PartFile> part)
+{
+    --PartsOrdered;
     if (Current != State::Running) {
-        part.reset();
-        release(slot);
+        part.reset(); // a stopped run leaves nothing
         finishIfDone();
         return;
     }
+    if (WaitingForParts.isEmpty()) {
+        if (part)
+            ReadyParts.append(std::move(part));
+        finishIfDone();
+        return;
+    }
+    Slot *slot = WaitingForParts.takeFirst();
+    slot->creating = false;
     if (!part) {
         const int row = slot->row;
         release(slot);
@@ -188,6 +216,11 @@ void DownloadRun::partCreated(Slot *slot, std::shared_ptr<PartFile> part)
         advance();
         return;
     }
+    fetch(slot, std::move(part));
+}
+
+void DownloadRun::fetch(Slot *slot, std::shared_ptr<PartFile> part)
+{
     slot->part = std::move(part);
     // May end at once (an address that cannot be sent): fetched() has run then.
     slot->exchange->start({Songs.at(slot->row).url, 1, {}, false}, slot->part.get(),
@@ -283,10 +316,12 @@ void DownloadRun::finishIfDone()
         return;
     const bool idle = std::all_of(Slots.begin(), Slots.end(),
                                   [](const std::unique_ptr<Slot> &s) { return s->row < 0; });
-    if (!idle || Commits->pending() > 0)
+    // Part files still being made are waited for, so none is left once it ends.
+    if (!idle || Commits->pending() > 0 || PartsOrdered > 0)
         return;
     if (Current == State::Running && NextRow < Songs.size())
         return;
     Current = State::Finished;
+    ReadyParts.clear(); // unused ones go
     emit finished(Tally, FailedAt);
 }

@@ -87,7 +87,7 @@ private:
     {
         int row = -1; // -1: free
         QString name;
-        bool creating = false; // its part file is being made
+        bool creating = false; // waits for its part file
         std::shared_ptr<PartFile> part;
         Exchange *exchange = nullptr;
         double fraction = 0;
@@ -96,7 +96,9 @@ private:
     void folderReady(std::shared_ptr<TargetFolder> folder, const QString &failedAt);
     void advance();
     bool nameBusy(const QString &name) const;
-    void partCreated(Slot *slot, std::shared_ptr<PartFile> part);
+    void orderParts();
+    void partMade(std::shared_ptr<PartFile> part);
+    void fetch(Slot *slot, std::shared_ptr<PartFile> part);
     void fetched(Slot *slot);
     void committed(int row, int result);
     void release(Slot *slot);
@@ -116,6 +118,9 @@ private:
     std::vector<std::unique_ptr<Slot>> Slots;
     CommitQueue *Commits = nullptr;
     QThreadPool FileThread; // creates part files off the window's thread
+    QList<std::shared_ptr<PartFile>> ReadyParts;
+    int PartsOrdered = 0;          // being made
+    QList<Slot *> WaitingForParts; // songs whose part file is not there yet
 
     int NextRow = 0;
     QList<bool> CountedMarked; // rows counted into Total at the start

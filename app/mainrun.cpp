@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -73,7 +74,7 @@ void Main::RunSongStarted(int row, int ordinal, int total)
 
 void Main::RunSongFinished(int row, const SongOutcome &outcome)
 {
-    Playlist->setOutcome(row, outcome);
+    pendingOutcomes.append({row, outcome});
     switch (outcome.kind) {
     case SongOutcome::Kind::Stored:
     case SongOutcome::Kind::Present:
@@ -81,6 +82,8 @@ void Main::RunSongFinished(int row, const SongOutcome &outcome)
         break;
     case SongOutcome::Kind::Failed:
     case SongOutcome::Kind::NoAddress:
+        if (!uiPace->isActive())
+            ShowPending();
         break; // stays marked for the next run
     }
 }

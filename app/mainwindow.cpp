@@ -484,6 +484,10 @@ void Main::ShowPending()
             shownSomething = true;
         }
     }
+    if (!pendingOutcomes.isEmpty()) {
+        Playlist->setOutcomes(std::exchange(pendingOutcomes, {}));
+        shownSomething = true;
+    }
     if (!pendingDone.isEmpty()) {
         // One change of the marks, so one repaint of the list and one List1_Click.
         std::sort(pendingDone.begin(), pendingDone.end());

@@ -220,6 +220,7 @@ private:
     qint16 pendingPercent = 0;
     int pendingRow = -1;
     QList<int> pendingDone; // rows whose marks go
+    QList<QPair<int, SongOutcome>> pendingOutcomes;
     bool statusDirty = false;
     bool percentDirty = false;
     qint16 shownPercent = 0;

@@ -22,17 +22,24 @@ void PlaylistModel::setSongs(QList<SongEntry> songs)
     endResetModel();
 }
 
-void PlaylistModel::setOutcome(int row, const SongOutcome &outcome)
+void PlaylistModel::setOutcomes(const QList<QPair<int, SongOutcome>> &outcomes)
 {
-    if (row < 0 || row >= Songs.size())
-        return;
     const bool first = Outcomes.isEmpty();
-    Outcomes.insert(row, outcome);
+    int top = int(Songs.size()), bottom = -1;
+    for (const auto &[row, outcome] : outcomes) {
+        if (row < 0 || row >= Songs.size())
+            continue;
+        Outcomes.insert(row, outcome);
+        top = qMin(top, row);
+        bottom = qMax(bottom, row);
+    }
+    if (bottom < 0)
+        return;
     // The first mark gives every row room for one, so the titles stay in line.
     if (first)
         emit dataChanged(index(0), index(int(Songs.size()) - 1), {Qt::DecorationRole});
     else
-        emit dataChanged(index(row), index(row), {Qt::DecorationRole, Qt::ToolTipRole});
+        emit dataChanged(index(top), index(bottom), {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 void PlaylistModel::clearOutcomes()

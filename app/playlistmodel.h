@@ -23,8 +23,9 @@ public:
     void clear() { setSongs({}); }
     const QList<SongEntry> &songs() const { return Songs; }
 
-    // How the last run left row; forgotten with the list and by clearOutcomes().
-    void setOutcome(int row, const SongOutcome &outcome);
+    // How the last run left rows; forgotten with the list and by clearOutcomes().
+    // One change for all of them, so the list repaints once.
+    void setOutcomes(const QList<QPair<int, SongOutcome>> &outcomes);
     void clearOutcomes();
     const SongOutcome *outcome(int row) const;
 

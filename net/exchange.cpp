@@ -54,7 +54,15 @@ Exchange::Exchange(HttpSession *session, QObject *parent)
 
     Idle->setObjectName(u"Idle"_s);
     Idle->setSingleShot(true);
-    connect(Idle, &QTimer::timeout, this, [this] { closeProcessing(EndedBy::Idle); });
+    // Re-armed lazily: each arrival only notes the time, and the timer, started
+    // once a connection, waits out the rest when it fires early.
+    connect(Idle, &QTimer::timeout, this, [this] {
+        const qint64 quiet = LastByte.elapsed();
+        if (quiet < IdleMs)
+            Idle->start(int(IdleMs - quiet));
+        else
+            closeProcessing(EndedBy::Idle);
+    });
 
     Pause->setSingleShot(true);
     connect(Pause, &QTimer::timeout, this, &Exchange::connectToServer);
@@ -79,7 +87,7 @@ Exchange::~Exchange()
 void Exchange::setTimings(const Timings &timings)
 {
     Timeout->setInterval(timings.FirstDataMs);
-    Idle->setInterval(timings.IdleMs);
+    IdleMs = timings.IdleMs;
     ResendMs = timings.ResendPauseMs;
     Deadline->setInterval(timings.DeadlineMs);
 }
@@ -88,7 +96,7 @@ Exchange::Timings Exchange::timings() const
 {
     Timings timings;
     timings.FirstDataMs = Timeout->interval();
-    timings.IdleMs = Idle->interval();
+    timings.IdleMs = IdleMs;
     timings.ResendPauseMs = ResendMs;
     timings.DeadlineMs = Deadline->interval();
     return timings;
@@ -218,7 +226,8 @@ void Exchange::connectToServer()
     setState(State::Connecting);
     setLight(Light::Connecting);
     Timeout->start();
-    Idle->start();
+    LastByte.start();
+    Idle->start(IdleMs);
     if (Tls && !Session->ProxyOn) {
         auto *socket = static_cast<QSslSocket *>(WS);
         socket->setPeerVerifyName(ServerAddress::parse(RequestText::host(CurrentUrl), 443).Name);
@@ -318,7 +327,7 @@ void Exchange::takeArrived()
     if (!Connected(Current) || !WS || Current == State::Tunnelling)
         return; // the close processing has read the rest
     Timeout->stop();
-    Idle->start(); // every arrival re-arms it
+    LastByte.start(); // every arrival puts the idle limit off
     if (!readPending())
         return;
     const HeaderFields &fields = Reader.fields();

@@ -5,6 +5,7 @@
 #include "responsesummary.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -147,6 +148,8 @@ private:
     QTimer *Pause;            // starts the next attempt from the event loop
     QTimer *Deadline;         // the whole exchange
     int ResendMs = 0;
+    int IdleMs = 0;
+    QElapsedTimer LastByte;
 
     State Current = State::Idle;
     Outcome Result = Outcome::None;
