@@ -96,10 +96,8 @@ void DownloadRun::stop()
         return;
     Current = State::Stopping;
     Tally.stopped = true;
-    for (Slot *slot : std::exchange(WaitingForParts, {})) {
-        slot->creating = false;
+    for (Slot *slot : std::exchange(WaitingForParts, {}))
         release(slot);
-    }
     for (const std::unique_ptr<Slot> &slot : Slots) {
         if (slot->exchange->isRunning())
             slot->exchange->abort(); // its part file goes in fetched()
@@ -164,7 +162,6 @@ void DownloadRun::advance()
                                                 [](const auto &s) { return s->row >= 0; })));
         emit songStarted(row, ordinal, Total);
         if (ReadyParts.isEmpty()) {
-            slot->creating = true;
             WaitingForParts.append(slot);
         } else {
             fetch(slot, ReadyParts.takeFirst());
@@ -208,7 +205,6 @@ void DownloadRun::partMade(std::shared_ptr<PartFile> part)
         return;
     }
     Slot *slot = WaitingForParts.takeFirst();
-    slot->creating = false;
     if (!part) {
         const int row = slot->row;
         release(slot);

@@ -87,7 +87,6 @@ private:
     {
         int row = -1; // -1: free
         QString name;
-        bool creating = false; // waits for its part file
         std::shared_ptr<PartFile> part;
         Exchange *exchange = nullptr;
         double fraction = 0;

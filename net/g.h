@@ -51,7 +51,6 @@ public:
     ResponseSummary RetStream(QString &Url, ByteSink &sink);
     // How the last finished request ended (also inside a handler of Res).
     const ResponseSummary &lastResponse() const { return LastSummary; }
-    Exchange::Outcome lastOutcome() const { return LastOutcome; }
     // Ends the running request at once with an empty result and closes the socket.
     void Abort();
 
