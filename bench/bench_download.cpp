@@ -117,12 +117,7 @@ std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
                     window.SetMarked(row, true);
                 syncAll();
                 resetPeak();
-                const std::optional<double> took = timeWork(window, [&] {
-                    window.Command1_Click();
-                    if (DownloadRun *run = window.CurrentRun())
-                        QObject::connect(run, &DownloadRun::finished, run,
-                                         [&inFlight, run] { inFlight = run->peakInFlight(); });
-                });
+                const std::optional<double> took = timeRun(window, inFlight);
                 if (!took)
                     return std::nullopt;
                 runMs.append(*took);

@@ -157,13 +157,7 @@ int main(int argc, char **argv)
                 window->Check1->setValue(true);
                 paints.reset();
                 int inFlight = 0;
-                const std::optional<double> took = timeWork(*window, [&] {
-                    window->Command1_Click();
-                    if (DownloadRun *current = window->CurrentRun())
-                        QObject::connect(
-                            current, &DownloadRun::finished, current,
-                            [&inFlight, current] { inFlight = current->peakInFlight(); });
-                });
+                const std::optional<double> took = timeRun(*window, inFlight);
                 if (!took)
                     return 2;
                 (oneAtATime ? runOneAtATime : run).append(*took);

@@ -128,6 +128,16 @@ std::optional<double> timeWork(Main &window, const std::function<void()> &action
     return double(endedNs - start) / 1e6;
 }
 
+std::optional<double> timeRun(Main &window, int &inFlight)
+{
+    return timeWork(window, [&] {
+        window.Command1_Click();
+        if (DownloadRun *run = window.CurrentRun())
+            QObject::connect(run, &DownloadRun::finished, run,
+                             [&inFlight, run] { inFlight = run->peakInFlight(); });
+    });
+}
+
 bool waitForPaint(QWidget *widget, int ms)
 {
     return PaintClock(widget).wait(ms);

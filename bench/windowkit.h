@@ -34,6 +34,9 @@ void setStored(const QString &settingsPath, const QString &key, const QString &v
 // work started or it did not end in time.
 std::optional<double> timeWork(Main &window, const std::function<void()> &action,
                                int timeoutMs = 600000);
+// timeWork of a click on «Старт!»; inFlight receives the most songs the run had
+// in flight at once.
+std::optional<double> timeRun(Main &window, int &inFlight);
 
 // Runs the event loop until widget has been painted once more, or ms passed.
 bool waitForPaint(QWidget *widget, int ms);
