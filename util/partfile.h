@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bytesink.h"
+#include "nativehandle.h"
 
 #include <QString>
 
@@ -46,11 +47,9 @@ public:
     static constexpr qint64 WritebackStep = qint64(8) << 20;
 
 private:
-    Commit rename(const QString &name);
-
     std::shared_ptr<const TargetFolder> Folder;
     QString TemporaryName;
-    int Descriptor = -1;
+    NativeHandle Handle = NoHandle;
     qint64 Written = 0;
     qint64 WrittenBack = 0;
 };

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "nativehandle.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
-// A folder held open while files are made in it: names are created, renamed and
-// removed relative to the folder itself, so a folder renamed, or replaced by a
-// link, while work goes on does not send files elsewhere. (Windows has no such
-// handles in its C library; there the folder is its path.)
+// A folder held open while files are made in it, so that a folder renamed, or
+// replaced by a link, while work goes on does not send files elsewhere. On Unix
+// names are made relative to the held folder itself; on Windows the folder and
+// each one above it up to the chosen one are held without delete sharing, so
+// none of them can be renamed, removed or replaced while the run holds them.
 class TargetFolder
 {
 public:
@@ -23,6 +27,8 @@ public:
 
     // The path the folder was opened at, with a trailing separator.
     QString path() const { return Path; }
+    // The folder itself, held open.
+    NativeHandle handle() const { return Held.back(); }
 
     enum class Entry { None, File, Folder };
     // What is at name: a link counts as a file whether it leads anywhere or not.
@@ -30,22 +36,13 @@ public:
 
     // The names part files of this program take: a fixed prefix and suffix.
     static bool isPartFileName(const QString &name);
-    // Removes the part files no live process holds (a writer holds a lock on its
-    // own while it writes); those of a program that crashed. Returns how many.
+    // Removes the part files no live process holds (a writer holds its own until
+    // it is renamed or removed); those of a program that crashed. Returns how many.
     int removeStaleParts() const;
-
-#ifndef Q_OS_WIN
-    int descriptor() const
-    {
-        return Descriptor;
-    }
-#endif
 
 private:
     TargetFolder() = default;
 
     QString Path;
-#ifndef Q_OS_WIN
-    int Descriptor = -1;
-#endif
+    std::vector<NativeHandle> Held; // from the chosen folder down to this one
 };

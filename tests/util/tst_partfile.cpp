@@ -18,6 +18,8 @@ private Q_SLOTS:
     void commit();
     void neverCommittedLeavesNothing();
     void staleOnesGoLiveOnesStay();
+    void longCyrillicPath();
+    void heldFolderStaysPut();
 };
 
 namespace {
@@ -105,16 +107,12 @@ void tst_PartFile::staleOnesGoLiveOnesStay()
     };
     QVERIFY(make(u".tunetrawl-crashed0.part"_s)); // a killed run's: nobody holds it
     QVERIFY(make(u".tunetrawl-another.part"_s));  // the user's own: not our pattern
-    QVERIFY(make(u".tunetrawl-otherrun.part"_s));
-    // Another instance writing: a process of its own holds the lock.
+    // Another instance writing: a process of its own holds its part file.
     QProcess other;
-    other.start(u"python3"_s, {u"-c"_s,
-                               u"import fcntl, sys, time\n"
-                               u"f = open(sys.argv[1], 'rb'); fcntl.flock(f, fcntl.LOCK_EX)\n"
-                               u"print('locked', flush=True); time.sleep(60)"_s,
-                               dir.filePath(u".tunetrawl-otherrun.part"_s)});
-    QVERIFY(other.waitForReadyRead(10000));
-    QCOMPARE(other.readAll().trimmed(), QByteArray("locked"));
+    other.start(QStringLiteral(HOLDPARTFILE_PROGRAM), {dir.path()});
+    QVERIFY2(other.waitForReadyRead(20000), qPrintable(other.errorString()));
+    const QString othersName = QFileInfo(QString::fromUtf8(other.readLine().trimmed())).fileName();
+    QVERIFY(TargetFolder::isPartFileName(othersName));
     const std::shared_ptr<TargetFolder> folder = TargetFolder::open(dir.path());
     QVERIFY(folder);
     PartFile ours(folder); // this instance's, being written
@@ -125,7 +123,7 @@ void tst_PartFile::staleOnesGoLiveOnesStay()
         return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     };
     QStringList expected{QFileInfo(ours.temporaryPath()).fileName(), u".tunetrawl-another.part"_s,
-                         u".tunetrawl-otherrun.part"_s};
+                         othersName};
     QStringList found = present();
     expected.sort();
     found.sort();
@@ -134,8 +132,53 @@ void tst_PartFile::staleOnesGoLiveOnesStay()
     // Killed mid-song, it leaves its part file behind, for the next run to take.
     other.kill();
     QVERIFY(other.waitForFinished());
+    QVERIFY(present().contains(othersName));
     QCOMPARE(folder->removeStaleParts(), 1);
-    QVERIFY(!present().contains(u".tunetrawl-otherrun.part"_s));
+    QVERIFY(!present().contains(othersName));
+}
+
+void tst_PartFile::longCyrillicPath()
+{
+    QTemporaryDir dir;
+    // Well past the 260 characters a Windows path had to keep to.
+    const QStringList levels{u"Радио DFM"_s, QString(120, u'ё'), QString(120, u'Ж'),
+                             QString(120, u'я')};
+    const std::shared_ptr<TargetFolder> folder = TargetFolder::open(dir.path(), levels);
+    QVERIFY(folder);
+    QVERIFY(folder->path().size() > 300);
+    PartFile part(folder);
+    QVERIFY(part.open());
+    QVERIFY(part.write("песня"));
+    const QString name = u"0001 Ёлка - Прованс.mp3"_s;
+    QCOMPARE(int(part.commit(name)), int(PartFile::Commit::Done));
+    QCOMPARE(folder->entryAt(name), TargetFolder::Entry::File);
+    QCOMPARE(Read(folder->path() + name), QByteArray("песня"));
+    QCOMPARE(folder->removeStaleParts(), 0);
+}
+
+void tst_PartFile::heldFolderStaysPut()
+{
+    QTemporaryDir dir;
+    const QString station = dir.filePath(u"Радио"_s);
+    const QString moved = dir.filePath(u"moved"_s);
+    const std::shared_ptr<TargetFolder> folder = TargetFolder::open(dir.path(), {u"Радио"_s});
+    QVERIFY(folder);
+    PartFile part(folder);
+    QVERIFY(part.open());
+    QVERIFY(part.write("x"));
+#ifdef Q_OS_WIN
+    // Held without delete sharing, the folder cannot be renamed under the run.
+    QVERIFY(!QDir().rename(station, moved));
+    QCOMPARE(int(part.commit(u"a.mp3"_s)), int(PartFile::Commit::Done));
+    QCOMPARE(Read(station + u"/a.mp3"_s), QByteArray("x"));
+#else
+    // Renamed under the run, the song still lands in the folder the run holds.
+    QVERIFY(QDir().rename(station, moved));
+    QVERIFY(QDir().mkdir(station));
+    QCOMPARE(int(part.commit(u"a.mp3"_s)), int(PartFile::Commit::Done));
+    QCOMPARE(Read(moved + u"/a.mp3"_s), QByteArray("x"));
+    QVERIFY(!QFileInfo::exists(station + u"/a.mp3"_s));
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_PartFile)

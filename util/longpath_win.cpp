@@ -1,0 +1,16 @@
+#include "longpath_win.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+std::wstring LongPath(const QString &path)
+{
+    QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    if (native.startsWith(u"\\\\?\\"))
+        return native.toStdWString();
+    if (native.startsWith(u"\\\\"))
+        native = u"\\\\?\\UNC\\" + native.mid(2);
+    else
+        native = u"\\\\?\\" + native;
+    return native.toStdWString();
+}
