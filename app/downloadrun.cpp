@@ -1,6 +1,7 @@
 #include "downloadrun.h"
 
 #include "commitqueue.h"
+#include "filenamerules.h"
 #include "partfile.h"
 #include "songfiles.h"
 #include "targetfolder.h"
@@ -144,6 +145,11 @@ void DownloadRun::advance()
         Total += CountedMarked[row] ? 0 : 1;
         ++Tally.marked;
         const int ordinal = ++Reached;
+        // A device name would open the device, not a file: no file can have it.
+        if (FileNameRules::isReserved(name)) {
+            report(row, SongOutcome::failed(u"Система не допускает такое имя файла"_s));
+            continue;
+        }
         switch (Folder->entryAt(name)) {
         case TargetFolder::Entry::File:
             report(row, SongOutcome::present());

@@ -13,7 +13,7 @@ constexpr int MaxFileNameLength = 255;
 QString SongFileName(const SongEntry &song, bool noNumbers);
 
 // stem with what does not belong in a file name replaced by "_" (control
-// characters U+0000-U+001F and U+007F everywhere; on Windows also ? " < > |;
+// characters U+0000-U+001F and U+007F everywhere; on Windows also ? " < > | : *;
 // "/" and "\" never reach here, the title cleaning removes them), cut after its
 // last whole character that lets extension fit MaxFileNameLength. Linear in the
 // length of stem.

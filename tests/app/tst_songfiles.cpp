@@ -1,3 +1,4 @@
+#include "filenamerules.h"
 #include "responsereader.h"
 #include "runreport.h"
 #include "songfiles.h"
@@ -18,6 +19,8 @@ private Q_SLOTS:
     void longTitlesAreCappedKeepingExtension_data();
     void longTitlesAreCappedKeepingExtension();
     void folders();
+    void namesWindowsReserves_data();
+    void namesWindowsReserves();
     void runReport_data();
     void runReport();
     void whyNotASong_data();
@@ -44,6 +47,7 @@ void tst_SongFiles::fileName_data()
 #ifdef Q_OS_WIN
     QTest::newRow("refused characters replaced")
         << 1 << u"Who? - \"x\" <y> |z|\t"_s << true << u"Who_ - _x_ _y_ _z__.mp3"_s;
+    QTest::newRow("colon and star replaced") << 1 << u"2:1 *live*"_s << true << u"2_1 _live_.mp3"_s;
 #else
     QTest::newRow("characters Linux accepts stay")
         << 1 << u"Who? - \"x\" <y> |z|"_s << true << u"Who? - \"x\" <y> |z|.mp3"_s;
@@ -85,6 +89,38 @@ void tst_SongFiles::longTitlesAreCappedKeepingExtension()
     QCOMPARE(QString::fromUtf8(name.toUtf8()), name);
 }
 
+void tst_SongFiles::namesWindowsReserves_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("reservedOnWindows");
+
+    QTest::newRow("a device name") << u"CON.mp3"_s << true;
+    QTest::newRow("in any case") << u"nul.mp3"_s << true;
+    QTest::newRow("the device is the part before the first dot") << u"Aux.Kid - Song.mp3"_s << true;
+    QTest::newRow("blanks before the dot") << u"PRN  .mp3"_s << true;
+    QTest::newRow("ports 1 to 9") << u"LPT9.mp3"_s << true;
+    QTest::newRow("superscript port") << u"COM\u00B9.mp3"_s << true;
+    QTest::newRow("console input") << u"CONIN$.mp3"_s << true;
+    QTest::newRow("port 0 is a file") << u"COM0.mp3"_s << false;
+    QTest::newRow("port 10 is a file") << u"COM10.mp3"_s << false;
+    QTest::newRow("a longer word is a file") << u"Console - Song.mp3"_s << false;
+    QTest::newRow("numbered, never a device") << u"0001 CON.mp3"_s << false;
+    QTest::newRow("a trailing dot") << u"song."_s << true;
+    QTest::newRow("a trailing blank") << u"song "_s << true;
+}
+
+void tst_SongFiles::namesWindowsReserves()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, reservedOnWindows);
+#ifdef Q_OS_WIN
+    QCOMPARE(FileNameRules::isReserved(name), reservedOnWindows);
+#else
+    Q_UNUSED(reservedOnWindows);
+    QVERIFY(!FileNameRules::isReserved(name)); // Linux stores any of them
+#endif
+}
+
 void tst_SongFiles::folders()
 {
     const QString sep = QDir::separator();
@@ -119,7 +155,8 @@ void tst_SongFiles::runReport_data()
     QTest::newRow("212") << 212 << 212 << 0 << false << u"Готово: скачано 212 файлов"_s;
     QTest::newRow("122") << 122 << 122 << 0 << false << u"Готово: скачано 122 файла"_s;
     QTest::newRow("all present already") << 2 << 0 << 0 << false << u"Готово: скачано 0 файлов"_s;
-    QTest::newRow("exactly one failed") << 1 << 0 << 1 << false << u"Не скачано 1 файл (отметки остались)"_s;
+    QTest::newRow("exactly one failed")
+        << 1 << 0 << 1 << false << u"Не скачано 1 файл (отметки остались)"_s;
     QTest::newRow("some failed") << 7 << 4 << 3 << false
                                  << u"Готово: скачано 4, не скачано 3 (отметки остались)"_s;
     QTest::newRow("stopped") << 9 << 2 << 0 << true << u"Остановлено: скачано 2 файла"_s;
