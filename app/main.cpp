@@ -1,5 +1,6 @@
 #include "appinfo.h"
 #include "commandline.h"
+#include "consoleoutput.h"
 #include "mainwindow.h"
 #include "programsetup.h"
 
@@ -7,8 +8,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -37,8 +36,8 @@ int main(int argc, char *argv[])
         InstallQtTexts(qtTexts);
         const CommandLineVerdict verdict = ReadCommandLine(QCoreApplication::arguments());
         if (!verdict.run) {
-            std::fputs(verdict.out.toLocal8Bit().constData(), stdout);
-            std::fputs(verdict.err.toLocal8Bit().constData(), stderr);
+            ConsoleOutput::write(ConsoleOutput::Stream::Out, verdict.out);
+            ConsoleOutput::write(ConsoleOutput::Stream::Err, verdict.err);
             return verdict.exitCode;
         }
     }
