@@ -7,3 +7,7 @@ if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_DEBIAN_PACKAGE_MAINTAINER AND NO
     "and configure again (cmake -S <source> -B <build>), or configure with "
     "-DTUNETRAWL_MAINTAINER=\"Name <address>\".")
 endif()
+# The installer and the zip come from one build; their names tell them apart.
+if(CPACK_GENERATOR STREQUAL "NSIS")
+  set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}-setup")
+endif()

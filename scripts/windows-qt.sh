@@ -50,22 +50,31 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 work=$cache/qt-$version-win64-$key.work
-rm -rf "$work" "$prefix"
+rm -rf "$prefix"
+# An interrupted build goes on where it stopped.
+[ -f "$work/build/build.ninja" ] || rm -rf "$work"
 mkdir -p "$work"
 started=$SECONDS
 echo "Building Qt $version for Windows into $prefix (once; about 30 minutes)" >&2
 (
   cd "$work"
-  # The host's Qt is the same version: its moc, rcc and uic build the target's.
-  apt-get source --only-source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)" >&2
-  dpkg-source -x qt6-base_*.dsc src >&2
-  cmake -S src -B build -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    "${options[@]}" >&2
+  if [ ! -f build/build.ninja ]; then
+    # The host's Qt is the same version: its moc, rcc and uic build the target's.
+    apt-get source --only-source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)" >&2
+    dpkg-source -x qt6-base_*.dsc src >&2
+    cmake -S src -B build -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+      -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+      "${options[@]}" >&2
+  fi
   cmake --build build >&2
   cmake --install build >&2
+  # What the packages must carry beside Qt's DLLs: its licences and Debian's
+  # record of the third-party code built into them.
+  mkdir -p "$prefix/licenses"
+  cp src/LICENSES/LGPL-3.0-only.txt src/LICENSES/GPL-3.0-only.txt "$prefix/licenses/"
+  cp src/debian/copyright "$prefix/licenses/qt6-base-copyright.txt"
 )
 touch "$prefix/.complete"
 rm -rf "$work"

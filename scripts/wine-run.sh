@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# ctest's emulator for the Windows build: runs one test program under Wine with
+# Qt's DLLs and the MinGW runtime on its path, in the prefix test-windows.sh set
+# up. Qt Test's output does not reach a pipe under Wine, so the program writes
+# it to a file, printed afterwards; the exit code is the program's.
+set -uo pipefail
+exe=$1
+shift
+: "${WINEPREFIX:?run through scripts/test-windows.sh, which sets up the Wine prefix}"
+export WINEDEBUG=${WINEDEBUG:--all}
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+wine "$exe" "$@" -o "Z:$out/result.txt,txt" </dev/null >"$out/stdout.txt" 2>"$out/stderr.txt"
+status=$?
+cat "$out/result.txt" 2>/dev/null
+# What the program wrote itself, and Wine's own complaints, when it failed.
+if [ $status -ne 0 ]; then
+  cat "$out/stdout.txt"
+  grep -v -e '^fixme:' -e '^err:ole' "$out/stderr.txt" >&2 || true
+fi
+exit $status
