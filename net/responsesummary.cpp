@@ -36,6 +36,9 @@ ResponseSummary ResponseSummary::of(const ResponseReader &reader, End ended)
         summary.Kept = summary.Offset + summary.BodySize;
         if (success)
             summary.Validator = ResumePoint::validatorOf(reader.fields());
+        // A 206 need not name the body again; it is the one the point named.
+        if (verdict == ResumePoint::Verdict::Append && summary.Validator.isEmpty())
+            summary.Validator = point.Validator;
     }
     return summary;
 }
