@@ -20,8 +20,9 @@ class QTimer;
 // One request's whole life, from the first connect to its one result: connection
 // (TCP, TLS, a proxy's tunnel), the request bytes, the response read as it comes,
 // redirects, attempts sent again after silence or failure, the watchdog, the idle
-// limit and an overall deadline. Driven by its socket's and timers' signals; no
-// window, no nested event loop. Several run side by side on one thread.
+// limit, the slow-body floor and an overall deadline. Driven by its socket's and
+// timers' signals; no window, no nested event loop. Several run side by side on
+// one thread. Its summary tells a caller that retries what it needs to go on.
 class Exchange : public QObject
 {
     Q_OBJECT
