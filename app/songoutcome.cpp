@@ -21,6 +21,8 @@ QString FailureText(Exchange::Failure failure)
         return u"Сервер не отвечает"_s;
     case Exchange::Failure::Stalled:
         return u"Соединение прервано: нет данных"_s;
+    case Exchange::Failure::TooSlow:
+        return u"Соединение прервано: данные идут слишком медленно"_s;
     case Exchange::Failure::Tls:
         return u"Защищённое соединение не установлено"_s;
     case Exchange::Failure::Tunnel:

@@ -40,10 +40,10 @@ bool CloseDecision::hasRedirectMarker(QByteArrayView response)
 }
 
 CloseDecision CloseDecision::decide(const ResponseReader &response, QStringView currentUrl,
-                                    int redirectCount, int sendsMade)
+                                    int redirectCount, int sendsMade, int maxSends)
 {
     if (response.received() == 0)
-        return {sendsMade < MaxSends ? SendAgain : GiveUp, {}};
+        return {sendsMade < maxSends ? SendAgain : GiveUp, {}};
     if (redirectCount >= MaxRedirects)
         return {UnlimitedRedirect, {}};
     if (!response.redirectMarkerSeen())
@@ -61,10 +61,10 @@ CloseDecision CloseDecision::decide(const ResponseReader &response, QStringView 
 }
 
 CloseDecision CloseDecision::decide(const QByteArray &received, QStringView currentUrl,
-                                    int redirectCount, int sendsMade)
+                                    int redirectCount, int sendsMade, int maxSends)
 {
     ResponseReader reader;
     reader.feed(received);
     reader.finishHead();
-    return decide(reader, currentUrl, redirectCount, sendsMade);
+    return decide(reader, currentUrl, redirectCount, sendsMade, maxSends);
 }

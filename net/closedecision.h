@@ -24,12 +24,13 @@ struct CloseDecision
     Action What = Deliver;
     QString Target;
 
-    // sendsMade counts the attempts of the current request, this one included.
+    // sendsMade counts the attempts of the current request, this one included;
+    // maxSends is how many it may make.
     static CloseDecision decide(const ResponseReader &response, QStringView currentUrl,
-                                int redirectCount, int sendsMade);
+                                int redirectCount, int sendsMade, int maxSends = MaxSends);
     // The same for a response held whole.
     static CloseDecision decide(const QByteArray &received, QStringView currentUrl,
-                                int redirectCount, int sendsMade);
+                                int redirectCount, int sendsMade, int maxSends = MaxSends);
 
     // Whether the text holds one of the status texts taken as a redirect, anywhere.
     static bool hasRedirectMarker(QByteArrayView response);

@@ -3,15 +3,20 @@
 #include "ansicodec.h"
 #include "bytesink.h"
 #include "closedecision.h"
+#include "connectahead.h"
 #include "httpsession.h"
 #include "requesttext.h"
+#include "retryafter.h"
 #include "serveraddress.h"
+#include "socketsetup.h"
 
+#include <QDateTime>
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -19,8 +24,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qsizetype chunkSize = 256 * 1024;
-// Qt's own read buffer stays this small; the rest waits in the kernel.
-constexpr qint64 socketBufferSize = 1024 * 1024;
 constexpr qsizetype maxTunnelReply = 16 * 1024;
 
 bool Connected(Exchange::State state)
@@ -44,7 +47,7 @@ bool Connected(Exchange::State state)
 
 Exchange::Exchange(HttpSession *session, QObject *parent)
     : QObject(parent), Session(session), Timeout(new QTimer(this)), Idle(new QTimer(this)),
-      Pause(new QTimer(this)), Deadline(new QTimer(this))
+      Pause(new QTimer(this)), Deadline(new QTimer(this)), Floor(new QTimer(this))
 {
     // Named, and precise: a coarse timer may fire 5% early.
     Timeout->setObjectName(u"Timeout"_s);
@@ -76,6 +79,8 @@ Exchange::Exchange(HttpSession *session, QObject *parent)
         setLight(Light::Failed);
         fail(Failure::Deadline);
     });
+
+    connect(Floor, &QTimer::timeout, this, &Exchange::floorTick);
     setTimings(Timings());
 }
 
@@ -90,6 +95,10 @@ void Exchange::setTimings(const Timings &timings)
     IdleMs = timings.IdleMs;
     ResendMs = timings.ResendPauseMs;
     Deadline->setInterval(timings.DeadlineMs);
+    Attempts = std::max(1, timings.Attempts);
+    FloorBytes = timings.FloorBytes;
+    FloorMs = timings.FloorMs;
+    Floor->setInterval(std::max(1, FloorMs / FloorSteps));
 }
 
 Exchange::Timings Exchange::timings() const
@@ -99,10 +108,14 @@ Exchange::Timings Exchange::timings() const
     timings.IdleMs = IdleMs;
     timings.ResendPauseMs = ResendMs;
     timings.DeadlineMs = Deadline->interval();
+    timings.Attempts = Attempts;
+    timings.FloorBytes = FloorBytes;
+    timings.FloorMs = FloorMs;
     return timings;
 }
 
-bool Exchange::start(const Request &request, ByteSink *sink, ResponseReader::Keep keep, Start when)
+bool Exchange::start(const Request &request, ByteSink *sink, ResponseReader::Keep keep, Start when,
+                     const ResumePoint &resume)
 {
     if (isRunning())
         return false;
@@ -119,6 +132,11 @@ bool Exchange::start(const Request &request, ByteSink *sink, ResponseReader::Kee
     Sends = 0;
     Sink = sink;
     Keeping = keep;
+    // Only a body can go on from where it broke off, and only by a GET.
+    const bool resumable =
+        resume.usable() && keep == ResponseReader::Keep::BodyOnly && request.Method == 1;
+    Resume = resumable ? resume : ResumePoint();
+    Silence = ResponseSummary::Setback::None;
     if (Deadline->interval() > 0)
         Deadline->start();
     setState(State::Pausing);
@@ -159,12 +177,6 @@ bool Exchange::report(const QString &info)
     return self && run == Run && isRunning();
 }
 
-QString Exchange::tlsServer() const
-{
-    const ServerAddress origin = ServerAddress::parse(RequestText::host(CurrentUrl), 443);
-    return origin.Name + u':' + QString::number(origin.Port);
-}
-
 void Exchange::connectToServer()
 {
     if (Current != State::Pausing)
@@ -178,8 +190,9 @@ void Exchange::connectToServer()
     Session->IsServer(CurrentUrl);
     Tls = RequestText::isHttps(CurrentUrl);
     // Through a proxy the connection goes to the proxy's own port.
-    const int defaultPort = Tls && !Session->ProxyOn ? 443 : quint16(Session->RemotePort);
-    const ServerAddress server = ServerAddress::parse(Session->RemoteHost, defaultPort);
+    const ServerAddress server =
+        Session->ProxyOn ? ServerAddress::parse(Session->RemoteHost, quint16(Session->RemotePort))
+                         : SocketSetup::serverOf(*Session, CurrentUrl);
     if (!report(u"Соединение с "_s + server.Name))
         return;
     if (!server.isValid()) {
@@ -187,54 +200,64 @@ void Exchange::connectToServer()
         fail(Failure::Address);
         return;
     }
-    if (!Sink->restart()) {
+    // Resuming, the sink keeps its bytes until the response's head says what to do.
+    if (!Resume.usable() && !Sink->restart()) {
         report(u"Не удалось начать запись ответа"_s);
         fail(Failure::Storage);
         return;
     }
     Reader = ResponseReader(Sink, Keeping);
+    if (Resume.usable())
+        Reader.resumeFrom(Resume);
     TlsProblem.clear();
     TunnelReply.clear();
+    LastError = -1;
 
-    if (Tls) {
-        auto *socket = new QSslSocket(this);
-        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-        config.setPeerVerifyMode(QSslSocket::VerifyPeer);
-        if (!Session->ExtraCertificates.isEmpty())
-            config.addCaCertificates(Session->ExtraCertificates);
-        // Songs of one host resume the first one's session: a shorter handshake.
-        config.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
-        config.setSessionTicket(Session->tlsSession(tlsServer()));
-        socket->setSslConfiguration(config);
-        connect(socket, &QSslSocket::encrypted, this, [this] {
-            keepTlsSession();
-            sendRequest();
-        });
-        connect(socket, &QSslSocket::newSessionTicketReceived, this, &Exchange::keepTlsSession);
-        connect(socket, &QSslSocket::sslErrors, this, &Exchange::tlsErrors);
-        WS = socket;
-    } else {
-        WS = new QTcpSocket(this);
-    }
-    WS->setObjectName(u"WS"_s);
-    WS->setReadBufferSize(socketBufferSize);
-    connect(WS, &QTcpSocket::connected, this, &Exchange::socketConnected);
-    connect(WS, &QTcpSocket::readyRead, this, &Exchange::dataArrived);
-    connect(WS, &QTcpSocket::disconnected, this, [this] { closeProcessing(EndedBy::Close); });
-    connect(WS, &QTcpSocket::errorOccurred, this, &Exchange::socketError);
-    connect(WS, &QTcpSocket::bytesWritten, this, &Exchange::sendProgress);
+    QTcpSocket *ready = Ahead && !Session->ProxyOn ? Ahead->take(CurrentUrl) : nullptr;
+    WS = ready ? ready : SocketSetup::create(*Session, CurrentUrl, Tls, this);
+    WS->setParent(this);
+    wire(WS);
     setState(State::Connecting);
     setLight(Light::Connecting);
     Timeout->start();
     LastByte.start();
     Idle->start(IdleMs);
-    if (Tls && !Session->ProxyOn) {
-        auto *socket = static_cast<QSslSocket *>(WS);
-        socket->setPeerVerifyName(ServerAddress::parse(RequestText::host(CurrentUrl), 443).Name);
-        socket->connectToHostEncrypted(server.Name, server.Port);
-    } else {
-        WS->connectToHost(server.Name, server.Port);
+    if (ready)
+        adopt(ready);
+    else
+        SocketSetup::connectTo(WS, CurrentUrl, Tls && !Session->ProxyOn, server);
+}
+
+void Exchange::wire(QTcpSocket *socket)
+{
+    if (auto *secure = qobject_cast<QSslSocket *>(socket)) {
+        connect(secure, &QSslSocket::encrypted, this, [this] {
+            keepTlsSession();
+            sendRequest();
+        });
+        connect(secure, &QSslSocket::newSessionTicketReceived, this, &Exchange::keepTlsSession);
+        connect(secure, &QSslSocket::sslErrors, this, &Exchange::tlsErrors);
     }
+    connect(socket, &QTcpSocket::connected, this, &Exchange::socketConnected);
+    connect(socket, &QTcpSocket::readyRead, this, &Exchange::dataArrived);
+    connect(socket, &QTcpSocket::disconnected, this, [this] { closeProcessing(EndedBy::Close); });
+    connect(socket, &QTcpSocket::errorOccurred, this, &Exchange::socketError);
+    connect(socket, &QTcpSocket::bytesWritten, this, &Exchange::sendProgress);
+}
+
+// A connection opened ahead is connected (and encrypted) already: the request
+// goes from the event loop, as it would once a connection of its own connected.
+void Exchange::adopt(QTcpSocket *socket)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, socket, run = Run, send = Sends] {
+            if (WS != socket || run != Run || send != Sends || Current != State::Connecting)
+                return;
+            Peer.watch(WS->socketDescriptor());
+            sendRequest();
+        },
+        Qt::QueuedConnection);
 }
 
 void Exchange::socketConnected()
@@ -267,6 +290,10 @@ void Exchange::sendRequest()
     request.Cookies = Session->Jar.text();
     request.Body = PostBody;
     request.PostUtf = PostUtfFlag;
+    if (Resume.usable()) {
+        request.RangeFrom = Resume.Offset;
+        request.IfRange = Resume.Validator;
+    }
     const QByteArray bytes = request.toBytes();
     if (!bytes.isEmpty())
         WS->write(bytes);
@@ -328,8 +355,14 @@ void Exchange::takeArrived()
         return; // the close processing has read the rest
     Timeout->stop();
     LastByte.start(); // every arrival puts the idle limit off
-    if (!readPending())
+    if (!readPending() || startOverIfRefused())
         return;
+    if (FloorBytes > 0 && FloorMs > 0 && !Floor->isActive()) {
+        // From what the first arrival brought: a head sent at once buys no time.
+        FloorTicks = 0;
+        FloorSamples[0] = Reader.received();
+        Floor->start();
+    }
     const HeaderFields &fields = Reader.fields();
     if (Reader.headComplete() && fields.lengthKind() == HeaderFields::Length::Valid &&
         fields.length() > 0) {
@@ -375,6 +408,35 @@ bool Exchange::redirectBodyEnough() const
                CloseDecision::Redirect;
 }
 
+// A part that does not continue the bytes held: the sink was started over and the
+// song is asked for again from its first byte, at once, as a first request.
+bool Exchange::startOverIfRefused()
+{
+    if (Reader.verdict() != ResumePoint::Verdict::StartOver)
+        return false;
+    releaseSocket();
+    setState(State::Pausing);
+    setLight(Light::Idle);
+    if (!report(u"Часть ответа не подходит: запрос с начала"_s))
+        return true;
+    Resume = ResumePoint();
+    Sends = 0;
+    Pause->start(0);
+    return true;
+}
+
+void Exchange::floorTick()
+{
+    ++FloorTicks;
+    const qint64 now = Reader.received();
+    FloorSamples[FloorTicks % (FloorSteps + 1)] = now;
+    if (FloorTicks < FloorSteps)
+        return;
+    // The sample of one floor time ago is the one after this in the ring.
+    if (now - FloorSamples[(FloorTicks + 1) % (FloorSteps + 1)] < FloorBytes)
+        closeProcessing(EndedBy::Slow);
+}
+
 void Exchange::failReading()
 {
     Failure why = Failure::Storage;
@@ -400,6 +462,7 @@ void Exchange::failReading()
 
 void Exchange::socketError(int error)
 {
+    LastError = error;
     switch (error) {
     case QAbstractSocket::RemoteHostClosedError:
         // The peer closing is the normal end of an HTTP/1.0 response; a reset
@@ -431,7 +494,8 @@ void Exchange::tlsErrors(const QList<QSslError> &errors)
 void Exchange::keepTlsSession()
 {
     if (auto *socket = qobject_cast<QSslSocket *>(WS))
-        Session->keepTlsSession(tlsServer(), socket->sslConfiguration().sessionTicket());
+        Session->keepTlsSession(SocketSetup::tlsServer(CurrentUrl),
+                                socket->sslConfiguration().sessionTicket());
 }
 
 void Exchange::sendProgress()
@@ -445,7 +509,8 @@ void Exchange::closeProcessing(EndedBy how)
     if (!Connected(Current))
         return;
     // What arrived with the close still belongs to the response.
-    if (WS && how != EndedBy::Idle && Current != State::Tunnelling && !readPending())
+    const bool quiet = how == EndedBy::Idle || how == EndedBy::Slow;
+    if (WS && !quiet && Current != State::Tunnelling && (!readPending() || startOverIfRefused()))
         return;
     ResponseSummary::End ended = ResponseSummary::End::None;
     if (how == EndedBy::Framed || Reader.complete()) {
@@ -468,8 +533,7 @@ void Exchange::closeProcessing(EndedBy how)
     releaseSocket();
     setState(State::Pausing);
     Reader.finishHead();
-    const bool failed =
-        how == EndedBy::Error || how == EndedBy::Idle || ended == ResponseSummary::End::Reset;
+    const bool failed = how == EndedBy::Error || quiet || ended == ResponseSummary::End::Reset;
     setLight(failed ? Light::Failed : Light::Idle);
     if (!report(u"Соединение закрыто"_s))
         return;
@@ -478,6 +542,19 @@ void Exchange::closeProcessing(EndedBy how)
         report(u"Нет данных от сервера: соединение прервано"_s);
         fail(Failure::Stalled);
         return;
+    }
+    if (how == EndedBy::Slow) {
+        report(u"Данные идут слишком медленно: соединение прервано"_s);
+        fail(Failure::TooSlow);
+        return;
+    }
+    if (Reader.received() == 0) {
+        if (how == EndedBy::Silence)
+            Silence = ResponseSummary::Setback::Busy;
+        else if (how == EndedBy::Close || LastError == QAbstractSocket::ConnectionRefusedError)
+            Silence = ResponseSummary::Setback::Refused; // refused, or dropped unanswered
+        else
+            Silence = ResponseSummary::Setback::None; // no such host, no route: no server to spare
     }
     if (!TlsProblem.isEmpty()) {
         // A certificate that fails today fails again: no second attempt.
@@ -492,7 +569,8 @@ void Exchange::closeProcessing(EndedBy how)
         Session->Jar.AddCookies(CookieJar::GetCookies(text));
     }
 
-    const CloseDecision decision = CloseDecision::decide(Reader, CurrentUrl, RedirectCount, Sends);
+    const CloseDecision decision =
+        CloseDecision::decide(Reader, CurrentUrl, RedirectCount, Sends, Attempts);
     switch (decision.What) {
     case CloseDecision::SendAgain:
         Pause->start(how == EndedBy::Silence ? 0 : ResendMs);
@@ -522,6 +600,7 @@ void Exchange::releaseSocket()
 {
     Timeout->stop();
     Idle->stop();
+    Floor->stop();
     TakeQueued = false;
     Peer.release();
     QTcpSocket *socket = std::exchange(WS, nullptr);
@@ -540,6 +619,39 @@ void Exchange::fail(Failure why)
     finish(Outcome::Failure);
 }
 
+ResponseSummary::Setback Exchange::setback() const
+{
+    using Setback = ResponseSummary::Setback;
+    switch (Result) {
+    case Outcome::Failure:
+        switch (Why) {
+        case Failure::NoAnswer:
+            return Silence;
+        case Failure::Stalled:
+        case Failure::TooSlow:
+            return Setback::Stalled;
+        default:
+            return Setback::None;
+        }
+    case Outcome::Response: {
+        const int status = Summary.Status;
+        if (status == 503 || status == 429)
+            return Setback::Throttled;
+        // A 2xx that a second try may complete: cut short, not malformed.
+        const bool cut = Summary.success() && Summary.HeadComplete && !Summary.whole() &&
+                         Summary.IdentityContent && !Summary.FramingBroken &&
+                         Summary.LengthKind != HeaderFields::Length::Invalid &&
+                         Summary.Transfer != HeaderFields::Transfer::Other &&
+                         (status != 206 || Summary.Offset > 0);
+        return cut ? Setback::Broken : Setback::None;
+    }
+    case Outcome::None:
+    case Outcome::UnlimitedRedirect:
+        break;
+    }
+    return Setback::None;
+}
+
 void Exchange::finish(Outcome outcome, ResponseSummary::End ended)
 {
     if (!isRunning())
@@ -548,7 +660,13 @@ void Exchange::finish(Outcome outcome, ResponseSummary::End ended)
     Deadline->stop();
     releaseSocket();
     Result = outcome;
-    Summary = outcome == Outcome::Response ? ResponseSummary::of(Reader, ended) : ResponseSummary();
+    // A failure delivers nothing, but what was kept tells a retry where to go on.
+    Summary = ResponseSummary::of(Reader, ended);
+    Summary.Delivered = outcome == Outcome::Response;
+    Summary.Trouble = setback();
+    if (Summary.Trouble == ResponseSummary::Setback::Throttled)
+        Summary.RetryAfterMs =
+            RetryAfter::delayMs(Reader.fields(), QDateTime::currentDateTimeUtc()).value_or(-1);
     Reader = ResponseReader();
     Sink = nullptr;
     Session->Referer = CurrentUrl;

@@ -3,6 +3,7 @@
 #include "peerclose.h"
 #include "responsereader.h"
 #include "responsesummary.h"
+#include "resumepoint.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QString>
 
 class ByteSink;
+class ConnectAhead;
 class HttpSession;
 class QSslError;
 class QTcpSocket;
@@ -18,8 +20,9 @@ class QTimer;
 // One request's whole life, from the first connect to its one result: connection
 // (TCP, TLS, a proxy's tunnel), the request bytes, the response read as it comes,
 // redirects, attempts sent again after silence or failure, the watchdog, the idle
-// limit and an overall deadline. Driven by its socket's and timers' signals; no
-// window, no nested event loop. Several run side by side on one thread.
+// limit, the slow-body floor and an overall deadline. Driven by its socket's and
+// timers' signals; no window, no nested event loop. Several run side by side on
+// one thread. Its summary tells a caller that retries what it needs to go on.
 class Exchange : public QObject
 {
     Q_OBJECT
@@ -49,6 +52,7 @@ public:
         None,
         NoAnswer,  // every attempt ended with nothing received
         Stalled,   // no byte for the idle time
+        TooSlow,   // the body came slower than the floor
         Tls,       // the handshake or the certificate failed
         Tunnel,    // the proxy opened no tunnel
         Address,   // the URL cannot be sent or names no server
@@ -69,6 +73,11 @@ public:
         int IdleMs = 30000;      // no byte for this long ends an attempt as a failure
         int ResendPauseMs = 500; // before a failed attempt goes again (a silent one at once)
         int DeadlineMs = 0;      // the whole exchange; 0 for no limit
+        int Attempts = 3;        // of one request that brings nothing, before it gives up
+        // From the first byte on, fewer than FloorBytes in any FloorMs ends an attempt
+        // as too slow (curl's --speed-limit and --speed-time); 0 for no floor.
+        int FloorBytes = 1024;
+        int FloorMs = 60000;
     };
 
     struct Request
@@ -88,13 +97,21 @@ public:
 
     void setTimings(const Timings &timings);
     Timings timings() const;
+    // Connections opened ahead, taken where one is ready for the request's server.
+    void useConnectAhead(ConnectAhead *ahead) { Ahead = ahead; }
 
     enum class Start { Now, FromEventLoop };
     // Begins request, its response going into sink (whole, or the body only). False,
     // changing nothing, while another request runs. A start from the event loop
     // makes sure finished() never comes inside this call.
+    //
+    // With a usable resume point, a GET for a body goes on from the bytes the sink
+    // holds: its rest is asked for with Range and If-Range, and the response's head
+    // decides (ResumePoint::verdict) whether it is appended, starts the sink over,
+    // or stays out of it; a part that does not fit is asked for again, at once,
+    // from the first byte. Without one, the request is a first one: no Range.
     bool start(const Request &request, ByteSink *sink, ResponseReader::Keep keep,
-               Start when = Start::Now);
+               Start when = Start::Now, const ResumePoint &resume = ResumePoint());
     // Ends a running request at once as a failure; finished() follows.
     void abort();
 
@@ -117,12 +134,14 @@ Q_SIGNALS:
     void finished(const ResponseSummary &summary);
 
 private:
-    enum class EndedBy { Close, Error, Silence, Idle, Framed };
+    enum class EndedBy { Close, Error, Silence, Idle, Slow, Framed };
 
     void setState(State state);
     void setLight(Light light);
     bool report(const QString &info);
     void connectToServer();
+    void wire(QTcpSocket *socket);
+    void adopt(QTcpSocket *socket);
     void socketConnected();
     void sendRequest();
     bool readTunnelReply();
@@ -131,6 +150,8 @@ private:
     bool readPending();
     bool redirectBodyEnough() const;
     void failReading();
+    bool startOverIfRefused();
+    void floorTick();
     void socketError(int error);
     void tlsErrors(const QList<QSslError> &errors);
     void keepTlsSession();
@@ -139,7 +160,7 @@ private:
     void releaseSocket();
     void finish(Outcome outcome, ResponseSummary::End ended = ResponseSummary::End::None);
     void fail(Failure why);
-    QString tlsServer() const;
+    ResponseSummary::Setback setback() const;
 
     HttpSession *Session;
     QTcpSocket *WS = nullptr; // one socket per connection
@@ -147,8 +168,16 @@ private:
     QTimer *Idle;             // no byte for this long ends an attempt
     QTimer *Pause;            // starts the next attempt from the event loop
     QTimer *Deadline;         // the whole exchange
+    QTimer *Floor;            // samples what came, for the slow-body floor
+    ConnectAhead *Ahead = nullptr;
     int ResendMs = 0;
     int IdleMs = 0;
+    int Attempts = 3;
+    int FloorBytes = 0;
+    int FloorMs = 0;
+    static constexpr int FloorSteps = 8; // samples per floor time
+    qint64 FloorSamples[FloorSteps + 1] = {};
+    int FloorTicks = 0;
     QElapsedTimer LastByte;
 
     State Current = State::Idle;
@@ -164,7 +193,11 @@ private:
     bool PostUtfFlag = false;
     QString Referer; // as the chain began
     int RedirectCount = 0;
-    int Sends = 0; // attempts of the current request of the chain
+    int Sends = 0;      // attempts of the current request of the chain
+    ResumePoint Resume; // cleared once a response shows the body cannot go on from it
+    // Why the last attempt brought nothing.
+    ResponseSummary::Setback Silence = ResponseSummary::Setback::None;
+    int LastError = -1; // the socket's, for the attempt in progress
 
     // The connection in progress.
     bool Tls = false;

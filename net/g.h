@@ -23,7 +23,8 @@ class QTimer;
 //
 // A waiting call runs a local event loop until its request has ended, so the window
 // stays live; a call made while a request runs returns empty at once. Every attempt
-// ends when no byte arrives for the idle time, 30 s. The program's own work drives
+// ends when no byte arrives for the idle time, 30 s, or when its body comes slower
+// than 1 KiB in 60 s. The program's own work drives
 // Exchanges directly over session() and shows their states through showLight().
 class G : public QWidget
 {

@@ -46,6 +46,11 @@ QString resolve(QStringView currentUrl, QString location)
         return {};
 
     const QString scheme = RequestText::isHttps(currentUrl) ? u"https://"_s : u"http://"_s;
+    if (location.startsWith(u"//")) {
+        // A network path: same scheme, the authority it names. None named, no target.
+        const QString target = scheme + location.sliced(2);
+        return RequestText::host(target).isEmpty() ? QString() : target;
+    }
     const QString host = RequestText::host(currentUrl);
     if (location.startsWith(u'/'))
         return scheme + host + location;

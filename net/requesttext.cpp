@@ -72,6 +72,10 @@ QString RequestText::getText() const
     text += u"Cache-Control: no-cache"_s + crlf;
     if (!Cookies.isEmpty())
         text += u"Cookie: "_s + Cookies + crlf;
+    if (RangeFrom > 0 && !IfRange.isEmpty()) {
+        text += u"Range: bytes="_s + QString::number(RangeFrom) + u'-' + crlf;
+        text += u"If-Range: "_s + Ansi::toText(IfRange) + crlf;
+    }
     text += (Proxy ? u"Proxy-Connection: Close"_s : u"Connection: Close"_s) + crlf;
     text += crlf;
     return text;

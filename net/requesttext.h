@@ -18,6 +18,10 @@ struct RequestText
     QString Cookies;    // the jar text; no Cookie line when empty
     QString Body;       // POST only
     bool PostUtf = false;
+    // A GET for the rest of a body, from byte RangeFrom on, only if it is still the
+    // one IfRange names: both given, or neither line goes out.
+    qint64 RangeFrom = 0;
+    QByteArray IfRange;
 
     // GET for method 1, POST for method 2, nothing for any other method.
     QByteArray toBytes() const;

@@ -11,6 +11,34 @@ constexpr qsizetype MarkerCarry = 12;
 
 } // namespace
 
+void ResponseReader::resumeFrom(const ResumePoint &point)
+{
+    if (Keeping != Keep::BodyOnly)
+        return;
+    Resuming = true;
+    Point = point;
+}
+
+bool ResponseReader::decideResume()
+{
+    if (!Resuming)
+        return true;
+    Decided = Point.verdict(Fields);
+    switch (*Decided) {
+    case ResumePoint::Verdict::Append:
+        return true;
+    case ResumePoint::Verdict::Restart:
+        return !Sink || Sink->restart();
+    case ResumePoint::Verdict::StartOver:
+        Discarding = true;
+        return !Sink || Sink->restart();
+    case ResumePoint::Verdict::Aside:
+        Discarding = true;
+        return true;
+    }
+    return true;
+}
+
 bool ResponseReader::feed(QByteArrayView bytes)
 {
     if (bytes.isEmpty() || Complete)
@@ -78,6 +106,8 @@ bool ResponseReader::takeHead(QByteArrayView &bytes)
         Framing = Frame::Length;
     if (Keeping == Keep::WholeResponse && !deliver(bytes.first(headBytesHere)))
         return false;
+    if (!decideResume())
+        return false;
     bytes = bytes.sliced(headBytesHere);
     Complete = Framing == Frame::Length && Fields.length() == 0;
     return true;
@@ -127,7 +157,7 @@ bool ResponseReader::deliverBody(QByteArrayView bytes)
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
             FirstVisible = c;
     }
-    return deliver(bytes);
+    return Discarding || deliver(bytes);
 }
 
 void ResponseReader::finishHead()

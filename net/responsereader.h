@@ -2,6 +2,7 @@
 
 #include "chunkeddecoder.h"
 #include "headerfields.h"
+#include "resumepoint.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -26,6 +27,14 @@ public:
 
     ResponseReader() = default;
     ResponseReader(ByteSink *sink, Keep keep) : Sink(sink), Keeping(keep) {}
+
+    // The sink holds the start of the body already (for a body alone): the head
+    // decides whether the body is appended to it, starts it over, or stays out of
+    // it (ResumePoint::verdict). Call before the first feed.
+    void resumeFrom(const ResumePoint &point);
+    // The head's verdict on a resumed body; nothing before the head or when not resuming.
+    std::optional<ResumePoint::Verdict> verdict() const { return Decided; }
+    const ResumePoint &resumePoint() const { return Point; }
 
     // False when the sink refused bytes or, for a body alone, the head never ended.
     bool feed(QByteArrayView bytes);
@@ -55,6 +64,7 @@ private:
 
     void scanForMarkers(QByteArrayView bytes);
     bool takeHead(QByteArrayView &bytes);
+    bool decideResume();
     // unused: the bytes after the end of a framed body, once it is complete.
     bool takeBody(QByteArrayView bytes, qsizetype &unused);
     bool deliver(QByteArrayView bytes);
@@ -73,5 +83,9 @@ private:
     char FirstVisible = 0;
     bool Complete = false;
     bool MarkerSeen = false;
-    QByteArray Tail; // the last bytes, for markers cut by an arrival's border
+    bool Resuming = false;
+    ResumePoint Point;
+    std::optional<ResumePoint::Verdict> Decided;
+    bool Discarding = false; // the body is read but kept out of the sink
+    QByteArray Tail;         // the last bytes, for markers cut by an arrival's border
 };

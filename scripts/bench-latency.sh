@@ -2,13 +2,15 @@
 # The real window over a real round trip: two network namespaces joined by the
 # delay line of the latency tools (their folder in LATENCY_TOOLS, by default
 # ../shared/latency beside the repository); nginx in the server's namespace serves
-# 40 songs of 1 MiB and a history page naming them, the window runs on an Xvfb in
-# the client's. At a round trip of 50 ms and of 150 ms, 100 Mbit/s: «Старт!» until
-# the last song is committed, at the default Parallel and at Parallel 1, against
-# curl --http1.0 fetching the same URLs four at a time and one after another, in
+# two sets of songs (10 of 8 MiB, 40 of 1 MiB) and a history page naming each, the
+# window runs on an Xvfb in the client's. At 100 Mbit/s over a round trip of 50 ms,
+# of 150 ms, and of 100 ms losing 1 packet in 1000 behind a 50 ms queue: «Старт!»
+# until the last song is committed, at the default Parallel, against curl --http1.0
+# --parallel 4, 8 and 16 at a time on the same URLs and against the wire time, in
 # interleaved rounds. Needs root. Everything it starts goes at the end, also on
-# failure. Options go to the program: --rounds N (3), --songs N (40),
-# --song-kib N (1024).
+# failure. Options go to the program: --rounds N (3), --sets COUNTxKIB,...
+# (10x8192,40x1024). LATENCY_LINKS picks the links, each "one-way-ms:loss:queue-ms"
+# ("25:0:0 75:0:0 50:1:50").
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 tools=${LATENCY_TOOLS:-$top/../shared/latency}
@@ -75,16 +77,17 @@ http {
 CONF
 
 status=0
-for one_way_ms in 25 75; do
+for link in ${LATENCY_LINKS:-25:0:0 75:0:0 50:1:50}; do
+  IFS=: read -r one_way_ms loss queue_ms <<<"$link"
   echo
   namespaces=yes
-  "$tools/netns-up.sh" "$one_way_ms" "$rate_mbit" "$prefix"
+  "$tools/netns-up.sh" "$one_way_ms" "$rate_mbit" "$prefix" "$loss" "$queue_ms"
   ip netns exec "${prefix}srv" nginx -p "$scratch/nginx" -c "$scratch/nginx/nginx.conf" \
     -e "$scratch/nginx/error.log" -g 'daemon off;' &
   nginx_pid=$!
   up=""
   for _ in $(seq 50); do
-    if ip netns exec "${prefix}cli" curl -sf -o /dev/null --max-time 2 "http://$server/songs/01.mp3"; then
+    if ip netns exec "${prefix}cli" curl -sf -o /dev/null --max-time 2 "http://$server/songs/0/01.mp3"; then
       up=yes
       break
     fi
@@ -97,7 +100,8 @@ for one_way_ms in 25 75; do
   fi
   start_xvfb ip netns exec "${prefix}cli"
   DISPLAY=$xvfb_display ip netns exec "${prefix}cli" "$build/bench/bench_latency" \
-    --host "$server" --rtt-ms $((2 * one_way_ms)) --rate-mbit "$rate_mbit" "$@" || status=$?
+    --host "$server" --rtt-ms $((2 * one_way_ms)) --rate-mbit "$rate_mbit" --loss "$loss" \
+    --queue-ms "$queue_ms" "$@" || status=$?
   teardown
   if [ "$status" -gt 1 ]; then
     exit "$status"

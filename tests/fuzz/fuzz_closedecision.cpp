@@ -54,9 +54,15 @@ void CheckResolve(QStringView current, const QString &location)
         FUZZ_SAME(target, asked);
         return;
     }
+    const QString scheme = RequestText::isHttps(current) ? u"https://"_s : u"http://"_s;
+    if (asked.startsWith(u"//")) {
+        // A network path: the server it names, with the current scheme.
+        FUZZ_SAME(target, scheme + asked.sliced(2));
+        FUZZ_CHECK(!RequestText::host(target).isEmpty());
+        return;
+    }
     // Anything else stays on the current host, with the current scheme.
-    const QString origin =
-        (RequestText::isHttps(current) ? u"https://"_s : u"http://"_s) + RequestText::host(current);
+    const QString origin = scheme + RequestText::host(current);
     FUZZ_CHECK(target.startsWith(origin + u'/'));
     FUZZ_CHECK(target.endsWith(asked));
     if (asked.startsWith(u'/'))

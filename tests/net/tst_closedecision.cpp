@@ -54,6 +54,13 @@ void tst_CloseDecision::redirectTarget_data()
         << u"http://h.com/a/b"_s << u"go?to=http://o/x"_s << u"http://h.com/a/go?to=http://o/x"_s;
     QTest::newRow("&amp; becomes &")
         << u"http://h.com/a"_s << u"/x?a=1&amp;b=2"_s << u"http://h.com/x?a=1&b=2"_s;
+    QTest::newRow("//host:port/path is another server")
+        << u"http://a.com:80/x/y"_s << u"//127.0.0.1:18538/song.mp3"_s
+        << u"http://127.0.0.1:18538/song.mp3"_s;
+    QTest::newRow("//host from https stays https")
+        << u"https://a.com/x"_s << u"//b.com/z?u=http://o"_s << u"https://b.com/z?u=http://o"_s;
+    QTest::newRow("//host alone") << u"http://a.com/x"_s << u"//b.com"_s << u"http://b.com"_s;
+    QTest::newRow("/// names no host") << u"http://a.com/x"_s << u"///z"_s << u""_s;
 }
 
 void tst_CloseDecision::redirectTarget()

@@ -111,6 +111,7 @@ private Q_SLOTS:
     void redirectsThatAreNotFollowed_data();
     void redirectsThatAreNotFollowed();
     void postRedirectedAsGetWithoutBody();
+    void networkPathRedirectGoesToTheNamedServer();
     void sentAgainAfterNoAnswer_data();
     void sentAgainAfterNoAnswer();
     void sendingAgainIsBounded_data();
@@ -305,6 +306,23 @@ void tst_G::postRedirectedAsGetWithoutBody()
     QVERIFY(get.endsWith("\r\n\r\n"));
     QVERIFY(!get.contains("Content-Length"));
     QCOMPARE(g.Met, 1);
+}
+
+void tst_G::networkPathRedirectGoesToTheNamedServer()
+{
+    ScriptedServer other({ScriptedServer::respond(page("song"))});
+    const QByteArray authority = "127.0.0.1:" + QByteArray::number(other.port());
+    ScriptedServer first({ScriptedServer::respond(
+        redirect("302 Found", "//" + authority + "/song.mp3", "Set-Cookie: sid=1\r\n"))});
+    G g;
+    g.setAcceptCookies(true);
+    QCOMPARE(get(g, first.url(u"/a/b"_s)), u"HTTP/1.0 200 OK\r\n\r\nsong"_s);
+    QCOMPARE(first.connections(), 1);
+    // As after any redirect to another host: its Host, the chain's Referer, the jar.
+    QCOMPARE(other.requests().at(0).left(other.requests().at(0).indexOf("\r\nUser-Agent")),
+             QByteArray("GET /song.mp3 HTTP/1.0"));
+    QVERIFY(other.requests().at(0).contains("\r\nHost: " + authority + "\r\nReferer: \r\n"));
+    QVERIFY(other.requests().at(0).contains("\r\nCookie: sid=1;\r\n"));
 }
 
 void tst_G::sentAgainAfterNoAnswer_data()

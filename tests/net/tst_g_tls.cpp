@@ -1,4 +1,5 @@
 // The client over TLS against a real nginx and a throw-away CA made here.
+#include "connectahead.h"
 #include "g.h"
 #include "nginxinstance.h"
 #include "partfile.h"
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void tunnelThroughAProxy();
     void bodyReachesItsSinkInLargePieces();
     void sessionsResumeAcrossRequests();
+    void connectionOpenedAheadCarriesTheRequest();
 
 private:
     QTemporaryDir Root;
@@ -332,6 +334,25 @@ void tst_G_Tls::sessionsResumeAcrossRequests()
     reused.append(QString::fromLatin1(
         HeaderFields::parse(body.bytes()).value("X-Reused").value_or("?").toByteArray()));
     QCOMPARE(reused, (QStringList{u"."_s, u"r"_s, u"r"_s}));
+}
+
+void tst_G_Tls::connectionOpenedAheadCarriesTheRequest()
+{
+    G g;
+    g.addTrustedCertificates({Certificates.caCertificate()});
+    ConnectAhead ahead(g.session());
+    const QString url = Tls.url(u"/page.html"_s);
+    QVERIFY(ahead.prepare(url));
+    QTRY_COMPARE(ahead.ready(url), 1); // handshake done
+    Exchange song(g.session());
+    song.useConnectAhead(&ahead);
+    ReceiveBuffer body;
+    QSignalSpy finished(&song, &Exchange::finished);
+    song.start({url, 1, {}, false}, &body, ResponseReader::Keep::BodyOnly);
+    QVERIFY(finished.wait(20000));
+    QVERIFY(song.summary().whole());
+    QVERIFY(body.bytes() == Page);
+    QCOMPARE(ahead.held(url), 0); // taken, not left to expire
 }
 
 QTEST_MAIN(tst_G_Tls)

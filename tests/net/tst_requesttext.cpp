@@ -18,6 +18,8 @@ private Q_SLOTS:
     void postRequestBytes_data();
     void postRequestBytes();
     void otherMethodsSendNothing();
+    void restOfABody_data();
+    void restOfABody();
     void rejectsControlCharactersInUrl_data();
     void rejectsControlCharactersInUrl();
     void serverAddress_data();
@@ -196,6 +198,35 @@ void tst_RequestText::otherMethodsSendNothing()
         request.Method = method;
         QVERIFY(request.toBytes().isEmpty());
     }
+}
+
+void tst_RequestText::restOfABody_data()
+{
+    QTest::addColumn<qint64>("from");
+    QTest::addColumn<QByteArray>("validator");
+    QTest::addColumn<QByteArray>("lines"); // before Connection
+    QTest::newRow("rest asked, if still the same")
+        << 5ll << QByteArray("\"v\xe9\"")
+        << QByteArray("Range: bytes=5-\r\nIf-Range: \"v\xe9\"\r\n");
+    QTest::newRow("no validator: a first request") << 5ll << QByteArray() << QByteArray();
+    QTest::newRow("from the start: a first request") << 0ll << QByteArray("\"v\"") << QByteArray();
+}
+
+void tst_RequestText::restOfABody()
+{
+    QFETCH(qint64, from);
+    QFETCH(QByteArray, validator);
+    QFETCH(QByteArray, lines);
+    RequestText request;
+    request.Url = u"http://ex.com/s.mp3"_s;
+    request.Cookies = u"a=1;"_s;
+    request.RangeFrom = from;
+    request.IfRange = validator;
+    QCOMPARE(request.toBytes(),
+             "GET /s.mp3 HTTP/1.0\r\n" + getUserAgent + accept +
+                 "Accept-Encoding: identity\r\nAccept-Language: ru-RU,ru\r\nHost: ex.com\r\n"
+                 "Referer: \r\nPragma: no-cache\r\nCache-Control: no-cache\r\nCookie: a=1;\r\n" +
+                 lines + "Connection: Close\r\n\r\n");
 }
 
 void tst_RequestText::rejectsControlCharactersInUrl_data()

@@ -159,6 +159,10 @@ void tst_ResponseReader::wholeBody_data()
     QTest::newRow("identity coding")
         << ok + "Content-Encoding: identity\r\n\r\nabc" << orderly << true;
     QTest::newRow("head never ended") << ok + "Content-Length: 3\r\n" << orderly << false;
+    QTest::newRow("a part nobody asked for")
+        << QByteArray("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-2/9\r\n"
+                      "Content-Length: 3\r\n\r\nabc")
+        << orderly << false;
 }
 
 void tst_ResponseReader::wholeBody()

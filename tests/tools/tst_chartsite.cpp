@@ -1,5 +1,6 @@
 #include "chartsite.h"
 #include "sitecontent.h"
+#include "songreply.h"
 #include "testcertificates.h"
 
 #include <QProcess>
@@ -24,6 +25,13 @@ private Q_SLOTS:
     void faults_data();
     void faults();
     void silentSongSendsNothing();
+    void songReply_data();
+    void songReply();
+    void songSizes();
+    void onceFaults_data();
+    void onceFaults();
+    void busyLimit_data();
+    void busyLimit();
     void versionReply();
     void commandLineSiteOverTlsNamesItsCertificate();
 
@@ -229,6 +237,155 @@ void tst_ChartSite::silentSongSendsNothing()
     const QByteArray response = fetch(u"/songs/nashe/16.06.2014/2.mp3"_s, 300);
     site.clearFaults();
     QVERIFY(response.isEmpty());
+}
+
+void tst_ChartSite::songReply_data()
+{
+    QTest::addColumn<QByteArray>("range");
+    QTest::addColumn<QByteArray>("ifRange"); // "tag" and "date" stand for the file's own
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<int>("from"); // of the body sent
+    QTest::newRow("no range: whole") << QByteArray() << QByteArray() << QByteArray("200 OK") << 0;
+    QTest::newRow("the rest") << QByteArray("bytes=10-") << QByteArray()
+                              << QByteArray("206 Partial Content") << 10;
+    QTest::newRow("the rest if the same ETag")
+        << QByteArray("bytes=99-") << QByteArray("tag") << QByteArray("206 Partial Content") << 99;
+    QTest::newRow("the rest if the same date")
+        << QByteArray("bytes=10-") << QByteArray("date") << QByteArray("206 Partial Content") << 10;
+    QTest::newRow("another ETag: whole")
+        << QByteArray("bytes=10-") << QByteArray("\"old\"") << QByteArray("200 OK") << 0;
+    QTest::newRow("past the end") << QByteArray("bytes=100-") << QByteArray()
+                                  << QByteArray("416 Range Not Satisfiable") << 100;
+    QTest::newRow("other ranges ignored")
+        << QByteArray("bytes=0-9") << QByteArray() << QByteArray("200 OK") << 0;
+}
+
+void tst_ChartSite::songReply()
+{
+    QFETCH(QByteArray, range);
+    QFETCH(QByteArray, ifRange);
+    QFETCH(QByteArray, status);
+    QFETCH(int, from);
+    const QByteArray file = SiteContent::SongFile(u"nashe"_s, u"16.06.2014"_s, 1, 100);
+    const QByteArray tag = SongReply::etag(file);
+    const QByteArray date = "Mon, 16 Jun 2014 00:00:00 GMT";
+    const SongReply reply = SongReply::build(file, u"16.06.2014"_s, range,
+                                             ifRange == "tag"    ? tag
+                                             : ifRange == "date" ? date
+                                                                 : ifRange);
+    QCOMPARE(reply.Status, status);
+    QCOMPARE(reply.Body, file.mid(from));
+    QVERIFY(reply.Headers.startsWith("ETag: " + tag + "\r\nLast-Modified: " + date + "\r\n"));
+    const QByteArray contentRange =
+        from == 0     ? QByteArray()
+        : from == 100 ? QByteArray("Content-Range: bytes */100\r\n")
+                      : "Content-Range: bytes " + QByteArray::number(from) + "-99/100\r\n";
+    QVERIFY(reply.Headers.endsWith(contentRange.isEmpty() ? date + "\r\n" : contentRange));
+}
+
+void tst_ChartSite::songSizes()
+{
+    QCOMPARE(ChartSite::sizeRange(u"64"_s), (std::pair<qint64, qint64>{65536, 65536}));
+    QCOMPARE(ChartSite::sizeRange(u"10-20"_s), (std::pair<qint64, qint64>{10240, 20480}));
+    for (const QString &wrong : {u"20-10"_s, u"0"_s, u"x"_s, u"1-2-3"_s, u"-5"_s, u""_s})
+        QVERIFY2(!ChartSite::sizeRange(wrong), qPrintable(wrong));
+
+    ChartSite sized;
+    sized.setSongSize(10240, 20480);
+    QSet<qint64> seen;
+    for (int position = 1; position <= 20; ++position) {
+        const QByteArray file = sized.songFile(u"nashe"_s, u"16.06.2014"_s, position);
+        QVERIFY(file.size() >= 10240 && file.size() <= 20480);
+        QVERIFY(file.startsWith("ID3"));
+        QCOMPARE(file, sized.songFile(u"nashe"_s, u"16.06.2014"_s, position)); // fixed
+        seen.insert(file.size());
+    }
+    QVERIFY(seen.size() > 10);
+    sized.setSongSize(65536, 65536);
+    QCOMPARE(sized.songFile(u"nashe"_s, u"16.06.2014"_s, 3).size(), 65536);
+}
+
+void tst_ChartSite::onceFaults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QByteArray>("first"); // its status line
+    QTest::newRow("break") << int(ChartSite::Fault::Break) << QByteArray("HTTP/1.0 200 OK");
+    QTest::newRow("503") << int(ChartSite::Fault::Unavailable)
+                         << QByteArray("HTTP/1.0 503 Service Unavailable");
+    QTest::newRow("429") << int(ChartSite::Fault::TooMany)
+                         << QByteArray("HTTP/1.0 429 Too Many Requests");
+}
+
+void tst_ChartSite::onceFaults()
+{
+    QFETCH(int, fault);
+    QFETCH(QByteArray, first);
+    site.setSongFault(ChartSite::EverySong, ChartSite::Fault(fault));
+    site.setRetryAfter(7);
+    const QByteArray song = SiteContent::SongFile(u"nashe"_s, u"16.06.2014"_s, 4);
+    const QByteArray broken = fetch(u"/songs/nashe/16.06.2014/4.mp3"_s);
+    const QByteArray whole = fetch(u"/songs/nashe/16.06.2014/4.mp3"_s);
+    const QByteArray other = fetch(u"/songs/nashe/16.06.2014/5.mp3"_s);
+    site.clearFaults();
+    site.setRetryAfter(1);
+    QVERIFY(broken.startsWith(first + "\r\n"));
+    if (fault == int(ChartSite::Fault::Break))
+        QCOMPARE(broken.mid(broken.indexOf("\r\n\r\n") + 4), song.left(song.size() / 2));
+    else
+        QVERIFY(broken.contains("\r\nRetry-After: 7\r\n"));
+    QCOMPARE(whole.mid(whole.indexOf("\r\n\r\n") + 4), song);
+    QVERIFY(other.startsWith(first + "\r\n")); // every song, once each
+}
+
+void tst_ChartSite::busyLimit_data()
+{
+    QTest::addColumn<int>("beyond");
+    QTest::newRow("the second waits unanswered") << int(ChartSite::Busy::Queue);
+    QTest::newRow("the second is refused at once") << int(ChartSite::Busy::Refuse);
+}
+
+void tst_ChartSite::busyLimit()
+{
+    QFETCH(int, beyond);
+    ChartSite busy;
+    busy.setBusyLimit(1, ChartSite::Busy(beyond));
+    busy.setRate(64 * 1024);
+    busy.setSongSize(16384, 16384); // a quarter of a second each
+    QVERIFY(busy.listen());
+    QTcpSocket a, b;
+    QByteArray gotA, gotB;
+    QElapsedTimer clock; // from the first request on
+    qint64 endA = -1, firstB = -1;
+    const QByteArray request = "GET /songs/nashe/16.06.2014/1.mp3 HTTP/1.0\r\n\r\n";
+    a.connectToHost(u"127.0.0.1"_s, busy.port());
+    QVERIFY(a.waitForConnected(5000));
+    a.write(request);
+    clock.start();
+    QTRY_COMPARE(busy.requests().size(), 1); // a holds the one slot
+    b.connectToHost(u"127.0.0.1"_s, busy.port());
+    QVERIFY(b.waitForConnected(5000));
+    b.write(request);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            gotA += a.readAll();
+            gotB += b.readAll();
+            if (endA < 0 && a.state() != QAbstractSocket::ConnectedState)
+                endA = clock.elapsed();
+            if (firstB < 0 && !gotB.isEmpty())
+                firstB = clock.elapsed();
+            return endA >= 0 && b.state() != QAbstractSocket::ConnectedState;
+        }(),
+        10000);
+    QVERIFY2(endA >= 200, qPrintable(QString::number(endA))); // sent at the rate
+    QVERIFY(gotA.endsWith(busy.songFile(u"nashe"_s, u"16.06.2014"_s, 1)));
+    if (beyond == int(ChartSite::Busy::Queue)) {
+        QVERIFY2(firstB >= endA, qPrintable(u"%1 %2"_s.arg(firstB).arg(endA)));
+        QVERIFY(gotB.endsWith(busy.songFile(u"nashe"_s, u"16.06.2014"_s, 1)));
+    } else {
+        QVERIFY2(firstB < endA, qPrintable(u"%1 %2"_s.arg(firstB).arg(endA)));
+        QVERIFY(gotB.startsWith("HTTP/1.0 503 Service Unavailable\r\n"));
+        QVERIFY(gotB.contains("\r\nRetry-After: 1\r\n"));
+    }
 }
 
 void tst_ChartSite::versionReply()

@@ -57,9 +57,27 @@ int main(int argc, char *argv[])
     parser.addOption(
         {u"songs"_s, u"Songs on every history page (default: 12 to 20)."_s, u"count"_s, u"0"_s});
     parser.addOption({u"fault"_s,
-                      u"Song at place n misbehaves: 404, truncate, redirect or silent. "
-                      "Repeatable."_s,
+                      u"Song at place n (* for every song) misbehaves: 404, truncate, redirect "
+                      "or silent; or once, then it is served: break (half of it, then the "
+                      "connection is reset), 503 or 429 (with Retry-After). Repeatable."_s,
                       u"kind=n"_s});
+    parser.addOption({u"rate"_s,
+                      u"Each song is sent at most this fast on its connection (0: no limit)."_s,
+                      u"KiB/s"_s, u"0"_s});
+    parser.addOption({u"size"_s,
+                      u"Songs of this many KiB, or each of its own size from MIN to MAX KiB "
+                      "(default: 10 to 16 KB)."_s,
+                      u"KiB or MIN-MAX"_s});
+    parser.addOption({u"busy"_s,
+                      u"Serve K connections at a time; the rest are accepted and wait, "
+                      "unanswered, until one of those closes."_s,
+                      u"K"_s});
+    parser.addOption({u"limit"_s,
+                      u"Serve K connections at a time; the rest are answered 503 at once."_s,
+                      u"K"_s});
+    parser.addOption({u"retry-after"_s,
+                      u"Seconds the 503 and 429 answers ask to wait (default 1)."_s, u"s"_s,
+                      u"1"_s});
     parser.addOption({u"tls"_s,
                       u"Serve over TLS with a certificate made at start; the addresses the "
                       "site names then start with https://."_s});
@@ -76,12 +94,36 @@ int main(int argc, char *argv[])
     site.setSongCount(parser.value(u"songs"_s).toInt());
     for (const QString &fault : parser.values(u"fault"_s)) {
         const ChartSite::Fault kind = ChartSite::faultFromName(fault.section(u'=', 0, 0));
-        const int position = fault.section(u'=', 1).toInt();
-        if (kind == ChartSite::Fault::None || position <= 0) {
+        const QString place = fault.section(u'=', 1);
+        const int position = place == u"*" ? ChartSite::EverySong : place.toInt();
+        if (kind == ChartSite::Fault::None || (position <= 0 && place != u"*")) {
             QTextStream(stderr) << "unknown fault: " << fault << '\n';
             return 2;
         }
         site.setSongFault(position, kind);
+    }
+    bool numbers = true, ok2 = true;
+    site.setRate(parser.value(u"rate"_s).toLongLong(&ok2) * 1024);
+    numbers = numbers && ok2;
+    site.setRetryAfter(parser.value(u"retry-after"_s).toInt(&ok2));
+    numbers = numbers && ok2;
+    for (const auto &[option, beyond] : {std::pair{u"busy"_s, ChartSite::Busy::Queue},
+                                         std::pair{u"limit"_s, ChartSite::Busy::Refuse}}) {
+        if (parser.isSet(option)) {
+            const int limit = parser.value(option).toInt(&ok2);
+            numbers = numbers && ok2 && limit > 0;
+            site.setBusyLimit(limit, beyond);
+        }
+    }
+    if (parser.isSet(u"size"_s)) {
+        const auto sizes = ChartSite::sizeRange(parser.value(u"size"_s));
+        numbers = numbers && sizes;
+        if (sizes)
+            site.setSongSize(sizes->first, sizes->second);
+    }
+    if (!numbers) {
+        QTextStream(stderr) << "--rate, --size, --busy, --limit and --retry-after take numbers\n";
+        return 2;
     }
     // Made at start and gone at exit: nothing to trust beyond this run.
     TestCertificates certificates;

@@ -49,20 +49,34 @@ QByteArray privateFrame()
     return frame;
 }
 
-} // namespace
-
-QByteArray SilentMp3(const QString &artist, const QString &title, int seconds)
+QByteArray tagged(const QString &artist, const QString &title, qint64 padding, qint64 count)
 {
-    const QByteArray frames = textFrame("TPE1", artist) + textFrame("TIT2", title) + privateFrame();
+    QByteArray frames = textFrame("TPE1", artist) + textFrame("TIT2", title) + privateFrame();
+    frames.append(padding, char(0));
     QByteArray mp3("ID3");
     mp3.append(char(3)).append(char(0)).append(char(0)).append(synchsafe(quint32(frames.size())));
     mp3.append(frames);
 
     QByteArray frame(FrameHeader, 4);
     frame.append(FrameBytes - 4, char(0));
-    const int count = int(seconds / FrameSeconds);
     mp3.reserve(mp3.size() + count * FrameBytes);
-    for (int i = 0; i < count; ++i)
+    for (qint64 i = 0; i < count; ++i)
         mp3.append(frame);
     return mp3;
+}
+
+} // namespace
+
+QByteArray SilentMp3(const QString &artist, const QString &title, int seconds)
+{
+    return tagged(artist, title, 0, qint64(seconds / FrameSeconds));
+}
+
+QByteArray SilentMp3OfSize(const QString &artist, const QString &title, qint64 bytes)
+{
+    const qint64 tag = tagged(artist, title, 0, 0).size();
+    if (bytes <= tag)
+        return tagged(artist, title, 0, 0).left(bytes);
+    const qint64 count = (bytes - tag) / FrameBytes;
+    return tagged(artist, title, bytes - tag - count * FrameBytes, count);
 }

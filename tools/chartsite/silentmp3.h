@@ -7,3 +7,7 @@
 // every byte value, so that any re-encoding on the way shows), then seconds of
 // silent MPEG-1 Layer III frames.
 QByteArray SilentMp3(const QString &artist, const QString &title, int seconds);
+
+// The same of exactly bytes bytes: as many frames as fit, the rest as the tag's
+// padding. Smaller than the tag, it is the tag's first bytes.
+QByteArray SilentMp3OfSize(const QString &artist, const QString &title, qint64 bytes);

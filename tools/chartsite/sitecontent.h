@@ -29,8 +29,9 @@ QByteArray HistoryPage(const QString &slug, const QString &date, const QString &
 // Path of the song at 1-based position on the site.
 QString SongPath(const QString &slug, const QString &date, int position);
 
-// The MP3 of the song at position (a short silent file tagged with its names).
-QByteArray SongFile(const QString &slug, const QString &date, int position);
+// The MP3 of the song at position (a short silent file tagged with its names),
+// or, given bytes, one of exactly that size.
+QByteArray SongFile(const QString &slug, const QString &date, int position, qint64 bytes = 0);
 
 // The version script's reply body, naming the download page at origin.
 QByteArray VersionReply(const QString &version, const QString &origin);
