@@ -1,6 +1,5 @@
 #include "eventcodes.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 
 #include <array>
@@ -115,21 +114,6 @@ qint16 KeypadKeyCode(int qtKey)
 }
 
 } // namespace
-
-KeyOrigin KeyOriginOf(const QKeyEvent &event)
-{
-    KeyOrigin origin;
-    origin.keypad = event.modifiers().testFlag(Qt::KeypadModifier);
-#ifdef Q_OS_WIN
-    origin.virtualKey = event.nativeVirtualKey();
-#else
-    // Both speak XKB key codes; other platforms' scan codes mean other things.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == u"xcb" || platform.startsWith(u"wayland"))
-        origin.scanCode = event.nativeScanCode();
-#endif
-    return origin;
-}
 
 qint16 WindowsKeyCode(int qtKey, const KeyOrigin &origin)
 {

@@ -20,7 +20,7 @@ system_dll() {
     d3d12.dll|dwmapi.dll|dwrite.dll|dxgi.dll|dnsapi.dll|gdi32.dll|imm32.dll|iphlpapi.dll|\
     kernel32.dll|mpr.dll|msvcrt.dll|ncrypt.dll|netapi32.dll|ntdll.dll|ole32.dll|oleaut32.dll|\
     secur32.dll|setupapi.dll|shell32.dll|shcore.dll|shlwapi.dll|user32.dll|userenv.dll|\
-    uxtheme.dll|version.dll|winmm.dll|ws2_32.dll|wtsapi32.dll|wininet.dll|winspool.drv|\
+    uxtheme.dll|version.dll|winhttp.dll|winmm.dll|ws2_32.dll|wtsapi32.dll|wininet.dll|winspool.drv|\
     cfgmgr32.dll|dbghelp.dll|psapi.dll|rpcrt4.dll|usp10.dll|mswsock.dll|normaliz.dll) return 0 ;;
   esac
   return 1
@@ -58,7 +58,8 @@ for file in qt.conf translations/qtbase_ru.qm licenses/Tunetrawl-LICENSE.txt; do
 done
 
 # Subsystem 2 is a window program, 3 a console one.
-"$objdump" -p "$root/tunetrawl.exe" | grep -q '^Subsystem\s*0*2\s' || {
+headers=$("$objdump" -p "$root/tunetrawl.exe")
+grep -q '^Subsystem\s*0*2\s' <<<"$headers" || {
   echo "tunetrawl.exe is not a window program" >&2
   status=1
 }

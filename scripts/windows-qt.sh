@@ -16,7 +16,7 @@ cache=${TUNETRAWL_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tunetrawl}
 
 # What the program and its tests use, and nothing that needs a library Debian's
 # source does not carry: the bundled third-party libraries, Schannel for TLS, no
-# OpenGL. Debian strips wintab.h (tablet events), and without Direct2D the
+# OpenGL (dynamicgl too, or the window plugin still asks for it). Debian strips wintab.h (tablet events), and without Direct2D the
 # DirectWrite 3 font database fails to link.
 options=(
   -DCMAKE_BUILD_TYPE=Release
@@ -26,7 +26,7 @@ options=(
   -DFEATURE_system_jpeg=OFF -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF
   -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF -DFEATURE_system_sqlite=OFF
   -DFEATURE_schannel=ON -DFEATURE_openssl=OFF
-  -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
+  -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
   -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
   -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF
 )
@@ -52,22 +52,23 @@ fi
 work=$cache/qt-$version-win64-$key.work
 rm -rf "$prefix"
 # An interrupted build goes on where it stopped.
-[ -f "$work/build/build.ninja" ] || rm -rf "$work"
+[ -d "$work/src" ] || rm -rf "$work"
 mkdir -p "$work"
 started=$SECONDS
 echo "Building Qt $version for Windows into $prefix (once; about 30 minutes)" >&2
 (
   cd "$work"
-  if [ ! -f build/build.ninja ]; then
+  if [ ! -d src ]; then
     # The host's Qt is the same version: its moc, rcc and uic build the target's.
     apt-get source --only-source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)" >&2
-    dpkg-source -x qt6-base_*.dsc src >&2
-    cmake -S src -B build -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-      -DCMAKE_INSTALL_PREFIX="$prefix" \
-      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-      "${options[@]}" >&2
+    dpkg-source -x qt6-base_*.dsc src.tmp >&2
+    mv src.tmp src
   fi
+  cmake -S src -B build -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    "${options[@]}" >&2
   cmake --build build >&2
   cmake --install build >&2
   # What the packages must carry beside Qt's DLLs: its licences and Debian's

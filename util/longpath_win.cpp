@@ -9,8 +9,8 @@ std::wstring LongPath(const QString &path)
     if (native.startsWith(u"\\\\?\\"))
         return native.toStdWString();
     if (native.startsWith(u"\\\\"))
-        native = u"\\\\?\\UNC\\" + native.mid(2);
+        native = QStringLiteral("\\\\?\\UNC\\") + native.mid(2);
     else
-        native = u"\\\\?\\" + native;
+        native = QStringLiteral("\\\\?\\") + native;
     return native.toStdWString();
 }
