@@ -1,7 +1,7 @@
 # Sourced: a Wine prefix of the build's own (made on first use), with the Qt
 # DLLs and the MinGW runtime on the programs' path, and temporary files in a
 # folder that Wine names Z:\..., so that Linux programs see the same paths.
-build=${1:?the Windows build folder}
+build=$(cd "${1:?the Windows build folder}" && pwd)
 qt=$("$(dirname "${BASH_SOURCE[0]}")/windows-qt.sh")
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 export TUNETRAWL_WINE_TEMP=$build/wine-temp
