@@ -175,11 +175,13 @@ void Exchange::connectToServer()
         fail(Failure::Address);
         return;
     }
-    Session->IsServer(CurrentUrl);
     Tls = RequestText::isHttps(CurrentUrl);
-    // Through a proxy the connection goes to the proxy's own port.
+    // Through a proxy the connection goes to the proxy the session names, on its
+    // own port; else to the URL's host, which is this connection's alone and is
+    // not written into the session that others share.
     const int defaultPort = Tls && !Session->ProxyOn ? 443 : quint16(Session->RemotePort);
-    const ServerAddress server = ServerAddress::parse(Session->RemoteHost, defaultPort);
+    const QString host = Session->ProxyOn ? Session->RemoteHost : RequestText::host(CurrentUrl);
+    const ServerAddress server = ServerAddress::parse(host, defaultPort);
     if (!report(u"Соединение с "_s + server.Name))
         return;
     if (!server.isValid()) {
