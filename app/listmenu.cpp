@@ -14,12 +14,11 @@ ListMenu::ListMenu(SongList *songs, Acts acts, QWidget *parent)
     None = addAction(u"Снять отметки"_s, this, [this] { Songs->markNone(); });
     Failed = addAction(u"Отметить неудавшиеся"_s, this, [this] { Songs->markFailed(); });
     New = addAction(u"Отметить только новые"_s, this, [this] { Songs->markOnlyNew(); });
-    Folder = addAction(u"Открыть папку"_s, this, [this] {
-        Do.openFolder(QUrl::fromLocalFile(Do.songFolder()).toString());
-    });
+    Folder = addAction(u"Открыть папку"_s, this,
+                       [this] { Do.openFolder(QUrl::fromLocalFile(Do.songFolder()).toString()); });
 }
 
-void ListMenu::update()
+void ListMenu::refresh()
 {
     All->setEnabled(Songs->count() > 0);
     None->setEnabled(Songs->markedCount() > 0);

@@ -22,7 +22,7 @@ public:
     ListMenu(SongList *songs, Acts acts, QWidget *parent);
 
     // Enables what makes sense now; call before showing it.
-    void update();
+    void refresh();
 
 private:
     SongList *Songs;

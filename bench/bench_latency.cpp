@@ -14,6 +14,7 @@
 #include "check.h"
 #include "downloadrun.h"
 #include "mainwindow.h"
+#include "songlist.h"
 #include "songfiles.h"
 #include "stationtable.h"
 #include "windowkit.h"
@@ -139,14 +140,15 @@ int main(int argc, char **argv)
                                             {u"Path"_s, music + u'/'}});
     if (!window)
         return 2;
-    window->Combo1->setCurrentIndex(StationRow);
+    window->workflow()->setStation(StationRow);
     const std::optional<double> loaded = timeWork(*window, [&] { window->Combo1_Click(); });
-    if (!loaded || window->SongCount() != options.songs) {
-        std::fprintf(stderr, "the list was not loaded: %s\n", qPrintable(window->st->text()));
+    if (!loaded || window->workflow()->songs()->count() != options.songs) {
+        std::fprintf(stderr, "the list was not loaded: %s\n",
+                     qPrintable(window->workflow()->status()));
         return 2;
     }
     const QString stationFolder =
-        StationFolder(window->Text2->text(), window->Combo1->currentText());
+        StationFolder(window->workflow()->choices().folder, window->workflow()->stationName());
     settle(300);
 
     QList<double> run, runOneAtATime, curlFour, curlOneAtATime;
@@ -162,14 +164,14 @@ int main(int argc, char **argv)
             case 1: {
                 const bool oneAtATime = (round + i) % variants == 1;
                 setStored(settingsPath, u"Parallel"_s, oneAtATime ? u"1"_s : QString());
-                window->Check1->setValue(true);
+                window->Check1_Click();
                 int inFlight = 0;
                 const std::optional<double> took = timeRun(*window, inFlight);
                 if (!took)
                     return 2;
                 (oneAtATime ? runOneAtATime : run).append(*took);
                 (oneAtATime ? peakOneAtATime : peak) = inFlight;
-                status = window->st->text();
+                status = window->workflow()->status();
                 complete = complete && takeWholeFiles(stationFolder, songSize) == options.songs;
                 break;
             }
@@ -200,7 +202,7 @@ int main(int argc, char **argv)
                 "the list loaded in %.1f ms\n",
                 peak, peakOneAtATime, *loaded);
     const QByteArray atDefaultLabel =
-        "run, default Parallel (" + QByteArray::number(Main::DefaultParallel) + ')';
+        "run, default Parallel (" + QByteArray::number(StoredSettings::DefaultParallel) + ')';
     printSeries(atDefaultLabel.constData(), run, "ms", 0);
     printSeries("run, Parallel 1", runOneAtATime, "ms", 0);
     printSeries("curl --http1.0, four at a time", curlFour, "ms", 0);

@@ -15,6 +15,7 @@
 #include "check.h"
 #include "downloadrun.h"
 #include "mainwindow.h"
+#include "songlist.h"
 #include "nginxinstance.h"
 #include "songfiles.h"
 #include "windowkit.h"
@@ -127,13 +128,15 @@ int main(int argc, char **argv)
         settingsPath, {{u"ChartHost"_s, host}, {u"UpdateHost"_s, host}, {u"Path"_s, music + u'/'}});
     if (!window)
         return 2;
-    window->Combo1->setCurrentIndex(1);
-    if (!timeWork(*window, [&] { window->Combo1_Click(); }) || window->SongCount() != songCount) {
-        std::fprintf(stderr, "the list was not loaded: %s\n", qPrintable(window->st->text()));
+    window->workflow()->setStation(1);
+    if (!timeWork(*window, [&] { window->Combo1_Click(); }) ||
+        window->workflow()->songs()->count() != songCount) {
+        std::fprintf(stderr, "the list was not loaded: %s\n",
+                     qPrintable(window->workflow()->status()));
         return 2;
     }
     const QString stationFolder =
-        StationFolder(window->Text2->text(), window->Combo1->currentText());
+        StationFolder(window->workflow()->choices().folder, window->workflow()->stationName());
     settle(300);
 
     PaintCounter paints(window.get());
@@ -154,7 +157,7 @@ int main(int argc, char **argv)
                 // The default Parallel, then one song after another.
                 const bool oneAtATime = (round + i) % variants == 1;
                 setStored(settingsPath, u"Parallel"_s, oneAtATime ? u"1"_s : QString());
-                window->Check1->setValue(true);
+                window->Check1_Click();
                 paints.reset();
                 int inFlight = 0;
                 const std::optional<double> took = timeRun(*window, inFlight);
@@ -166,7 +169,7 @@ int main(int argc, char **argv)
                 (oneAtATime ? peakOneAtATime : peak) = inFlight;
                 if (!oneAtATime)
                     breakdown = paints.breakdown(songCount);
-                status = window->st->text();
+                status = window->workflow()->status();
                 complete = complete && clearFolder(stationFolder) == songCount;
                 break;
             }
@@ -225,7 +228,7 @@ int main(int argc, char **argv)
                 peakOneAtATime);
     std::printf("(d) run through the window\n");
     const QByteArray atDefaultLabel =
-        "run, default Parallel (" + QByteArray::number(Main::DefaultParallel) + ')';
+        "run, default Parallel (" + QByteArray::number(StoredSettings::DefaultParallel) + ')';
     printSeries(atDefaultLabel.constData(), run, "ms", 1);
     printSeries("run, Parallel 1", runOneAtATime, "ms", 1);
     printSeries("bare socket into files", bare, "ms", 1);
@@ -240,10 +243,10 @@ int main(int argc, char **argv)
                 median(bareCommitted) / songCount, median(curlRun) / songCount,
                 median(curlClose) / songCount);
     std::printf("  gain of the default Parallel: Parallel 1 / Parallel %d = %.2f\n",
-                Main::DefaultParallel, oneAtATime / atDefault);
+                StoredSettings::DefaultParallel, oneAtATime / atDefault);
     std::printf("  overhead per song over the bare socket: Parallel 1 %.3f ms, committed %.3f ms; "
                 "Parallel %d %.3f ms\n",
-                overheadOneAtATime, overheadCommitted, Main::DefaultParallel, overhead);
+                overheadOneAtATime, overheadCommitted, StoredSettings::DefaultParallel, overhead);
     std::printf("  ratio run / curl %.2f, run / wget %.2f; with a connection per song: run / "
                 "curl %.2f, run / wget %.2f\n",
                 atDefault / median(curlRun), atDefault / median(wgetRun),

@@ -2,7 +2,6 @@
 
 #include "commitqueue.h"
 #include "partfile.h"
-#include "songfiles.h"
 #include "targetfolder.h"
 
 #include <QMetaObject>
@@ -13,15 +12,15 @@
 
 using namespace Qt::StringLiterals;
 
-DownloadRun::DownloadRun(QList<SongEntry> songs, const Marks *marks, HttpSession *session,
+DownloadRun::DownloadRun(QList<IdentifiedSong> songs, const Marks *marks, HttpSession *session,
                          QObject *parent)
-    : QObject(parent), Songs(std::move(songs)), MarksSource(marks), Session(session),
+    : QObject(parent), Order(std::move(songs), marks), Session(session),
       Commits(new CommitQueue(8, this))
 {
     // One thread: part files are made one after another, in the order asked.
     FileThread.setMaxThreadCount(1);
     connect(Commits, &CommitQueue::committed, this,
-            [this](int row, PartFile::Commit result) { committed(row, int(result)); });
+            [this](int tag, PartFile::Commit result) { committed(tag, int(result)); });
 }
 
 DownloadRun::~DownloadRun()
@@ -29,10 +28,13 @@ DownloadRun::~DownloadRun()
     // Whatever the file thread still makes is handed to events dropped with this
     // object, and so removed.
     FileThread.waitForDone();
-    for (const std::unique_ptr<Slot> &slot : Slots) {
-        if (slot->exchange)
-            slot->exchange->disconnect(this);
-    }
+    for (Exchange *exchange : std::as_const(Exchanges))
+        exchange->disconnect(this);
+}
+
+QString DownloadRun::folderPath() const
+{
+    return Folder ? Folder->path() : QString();
 }
 
 void DownloadRun::start(const Settings &settings)
@@ -42,27 +44,29 @@ void DownloadRun::start(const Settings &settings)
     Options = settings;
     Options.parallel = std::clamp(Options.parallel, 1, MaxParallel);
     Current = State::Preparing;
-    CountedMarked.resize(Songs.size());
-    for (qsizetype row = 0; row < Songs.size(); ++row) {
-        CountedMarked[row] = !Songs[row].url.isEmpty() && MarksSource->isMarked(int(row));
-        Total += CountedMarked[row] ? 1 : 0;
-    }
+    Order.begin();
     for (int i = 0; i < Options.parallel; ++i) {
-        auto slot = std::make_unique<Slot>();
-        Slot *s = slot.get();
-        s->exchange = new Exchange(Session, this);
-        s->exchange->setTimings(Options.timings);
-        connect(s->exchange, &Exchange::finished, this, [this, s] { fetched(s); });
-        connect(s->exchange, &Exchange::lightChanged, this, &DownloadRun::lightChanged);
-        connect(s->exchange, &Exchange::progress, this,
-                [this, s](qint64 received, qint64 head, qint64 length) {
-                    s->fraction = std::clamp(double(received - head) / double(length), 0.0, 1.0);
-                    updateProgress();
+        auto *exchange = new Exchange(Session, this);
+        exchange->setTimings(Options.timings);
+        // From the event loop: an exchange that ends inside its start (an address
+        // that cannot be sent) does not end its song inside advance().
+        connect(
+            exchange, &Exchange::finished, this, [this, exchange] { fetched(exchange); },
+            Qt::QueuedConnection);
+        connect(exchange, &Exchange::lightChanged, this, &DownloadRun::lightChanged);
+        connect(exchange, &Exchange::progress, this,
+                [this, exchange](qint64 received, qint64 head, qint64 length) {
+                    if (Transfer *transfer = holding(exchange)) {
+                        transfer->fraction =
+                            std::clamp(double(received - head) / double(length), 0.0, 1.0);
+                        updateProgress();
+                    }
                 });
-        Slots.push_back(std::move(slot));
+        Exchanges.append(exchange);
     }
+    FreeExchanges = Exchanges;
     // The folders are made, opened and cleared of a crashed run's leftovers off
-    // the window's thread.
+    // the caller's thread.
     FileThread.start([this, base = Options.chosenFolder, levels = Options.subfolders] {
         QString failedAt;
         std::shared_ptr<TargetFolder> folder = TargetFolder::open(base, levels, &failedAt);
@@ -96,81 +100,76 @@ void DownloadRun::stop()
         return;
     Current = State::Stopping;
     Tally.stopped = true;
-    for (Slot *slot : std::exchange(WaitingForParts, {}))
-        release(slot);
-    for (const std::unique_ptr<Slot> &slot : Slots) {
-        if (slot->exchange->isRunning())
-            slot->exchange->abort(); // its part file goes in fetched()
+    std::vector<Transfer *> ending;
+    for (const std::unique_ptr<Transfer> &transfer : Transfers)
+        ending.push_back(transfer.get());
+    for (Transfer *transfer : ending) {
+        if (transfer->step == Transfer::Step::WaitingForPart)
+            end(transfer);
+        else if (transfer->step == Transfer::Step::Fetching)
+            transfer->exchange->abort(); // its part file goes in fetched()
     }
     finishIfDone();
 }
 
 bool DownloadRun::nameBusy(const QString &name) const
 {
-    if (Commits->holds(name))
-        return true;
-    return std::any_of(Slots.begin(), Slots.end(), [&name](const std::unique_ptr<Slot> &slot) {
-        return slot->row >= 0 && slot->name == name;
-    });
+    return std::any_of(Transfers.begin(), Transfers.end(),
+                       [&name](const std::unique_ptr<Transfer> &t) { return t->name == name; });
 }
 
 void DownloadRun::advance()
 {
-    if (Current != State::Running || Advancing)
-        return;
-    Advancing = true;
-    while (Current == State::Running && NextRow < Songs.size()) {
-        const auto free = std::find_if(Slots.begin(), Slots.end(),
-                                       [](const std::unique_ptr<Slot> &s) { return s->row < 0; });
-        if (free == Slots.end())
+    while (Current == State::Running && !FreeExchanges.isEmpty()) {
+        const RunOrder::Step step =
+            Order.next([this](const QString &name) { return nameBusy(name); });
+        if (step.kind == RunOrder::Step::Kind::End || step.kind == RunOrder::Step::Kind::Wait)
             break;
-        const int row = NextRow;
-        const SongEntry &song = Songs.at(row);
-        // Marks are read when the run reaches a song, so changes made while it
-        // runs count for the songs not reached yet.
-        const bool marked = MarksSource->isMarked(row);
-        if (!marked || song.url.isEmpty()) {
-            Total -= CountedMarked[row] ? 1 : 0;
-            ++NextRow;
-            if (marked)
-                report(row, SongOutcome::noAddress());
+        const SongId song = Order.song(step.index).id;
+        if (step.kind == RunOrder::Step::Kind::NoAddress) {
+            report(song, SongOutcome::noAddress(), {});
             continue;
         }
-        const QString name = SongFileName(song, MarksSource->noNumbers());
-        // The song of the same name goes first: once it is done, this one finds it.
-        if (nameBusy(name))
-            break;
-        ++NextRow;
-        Total += CountedMarked[row] ? 0 : 1;
         ++Tally.marked;
-        const int ordinal = ++Reached;
-        switch (Folder->entryAt(name)) {
+        switch (Folder->entryAt(step.name)) {
         case TargetFolder::Entry::File:
-            report(row, SongOutcome::present());
+            report(song, SongOutcome::present(), step.name);
             continue;
         case TargetFolder::Entry::Folder:
-            report(row, SongOutcome::failed(u"На месте файла папка"_s));
+            report(song, SongOutcome::failed(u"На месте файла папка"_s), step.name);
             continue;
         case TargetFolder::Entry::None:
             break;
         }
-        Slot *slot = free->get();
-        slot->row = row;
-        slot->name = name;
-        slot->fraction = 0;
-        Peak = std::max(Peak, int(std::count_if(Slots.begin(), Slots.end(),
-                                                [](const auto &s) { return s->row >= 0; })));
-        emit songStarted(row, ordinal, Total);
-        if (ReadyParts.isEmpty()) {
-            WaitingForParts.append(slot);
-        } else {
-            fetch(slot, ReadyParts.takeFirst());
-        }
-        orderParts();
+        begin(step, FreeExchanges.takeFirst());
     }
-    Advancing = false;
     updateProgress();
     finishIfDone();
+}
+
+void DownloadRun::begin(const RunOrder::Step &step, Exchange *exchange)
+{
+    auto transfer = std::make_unique<Transfer>();
+    transfer->song = Order.song(step.index).id;
+    transfer->index = step.index;
+    transfer->name = step.name;
+    transfer->exchange = exchange;
+    Transfer *t = transfer.get();
+    Transfers.push_back(std::move(transfer));
+    Peak = std::max(Peak, int(Exchanges.size() - FreeExchanges.size()));
+    emit songStarted(t->song, step.ordinal, Order.total());
+    if (Current != State::Running)
+        return; // stopped from a handler: stop() has ended it
+    if (!ReadyParts.isEmpty())
+        fetch(t, ReadyParts.takeFirst());
+    orderParts();
+}
+
+int DownloadRun::waitingForParts() const
+{
+    return int(std::count_if(Transfers.begin(), Transfers.end(), [](const auto &t) {
+        return t->step == Transfer::Step::WaitingForPart;
+    }));
 }
 
 void DownloadRun::orderParts()
@@ -178,7 +177,7 @@ void DownloadRun::orderParts()
     // Once a song needed one, part files are made ahead, one for each song that
     // may go at once, so the next songs need not wait for the disk to start.
     while (Current == State::Running &&
-           ReadyParts.size() + PartsOrdered < Options.parallel + WaitingForParts.size()) {
+           ReadyParts.size() + PartsOrdered < Options.parallel + waitingForParts()) {
         ++PartsOrdered;
         FileThread.start([this, folder = Folder] {
             auto part = std::make_shared<PartFile>(folder);
@@ -198,82 +197,122 @@ void DownloadRun::partMade(std::shared_ptr<PartFile> part)
         finishIfDone();
         return;
     }
-    if (WaitingForParts.isEmpty()) {
+    const auto waiting = std::find_if(Transfers.begin(), Transfers.end(), [](const auto &t) {
+        return t->step == Transfer::Step::WaitingForPart;
+    });
+    if (waiting == Transfers.end()) {
         if (part)
             ReadyParts.append(std::move(part));
         finishIfDone();
         return;
     }
-    Slot *slot = WaitingForParts.takeFirst();
+    Transfer *transfer = waiting->get();
     if (!part) {
-        const int row = slot->row;
-        release(slot);
-        report(row, SongOutcome::failed(u"Не удалось создать файл"_s));
+        const SongId song = transfer->song;
+        const QString name = transfer->name;
+        end(transfer);
+        report(song, SongOutcome::failed(u"Не удалось создать файл"_s), name);
         advance();
         return;
     }
-    fetch(slot, std::move(part));
+    fetch(transfer, std::move(part));
 }
 
-void DownloadRun::fetch(Slot *slot, std::shared_ptr<PartFile> part)
+void DownloadRun::fetch(Transfer *transfer, std::shared_ptr<PartFile> part)
 {
-    slot->part = std::move(part);
-    // May end at once (an address that cannot be sent): fetched() has run then.
-    slot->exchange->start({Songs.at(slot->row).url, 1, {}, false}, slot->part.get(),
-                          ResponseReader::Keep::BodyOnly);
+    transfer->part = std::move(part);
+    transfer->step = Transfer::Step::Fetching;
+    transfer->exchange->start({Order.song(transfer->index).song.url, 1, {}, false},
+                              transfer->part.get(), ResponseReader::Keep::BodyOnly);
 }
 
-void DownloadRun::fetched(Slot *slot)
+void DownloadRun::fetched(Exchange *exchange)
 {
-    std::shared_ptr<PartFile> part = std::move(slot->part);
-    const int row = slot->row;
-    const QString name = slot->name;
+    Transfer *transfer = holding(exchange);
+    if (!transfer || transfer->step != Transfer::Step::Fetching)
+        return;
+    std::shared_ptr<PartFile> part = std::move(transfer->part);
     if (Current != State::Running) {
         part.reset(); // a stopped song leaves nothing
-        release(slot);
+        end(transfer);
         finishIfDone();
         return;
     }
-    const Exchange *exchange = slot->exchange;
     const std::optional<SongOutcome> failure =
         SongOutcome::ofFetch(exchange->outcome(), exchange->failure(), exchange->summary());
-    // Handed on before the slot is free, so the name stays taken until committed.
-    if (!failure)
-        Commits->commit(std::move(part), name, row);
-    release(slot);
     if (failure) {
+        const SongId song = transfer->song;
+        const QString name = transfer->name;
         part.reset();
-        report(row, *failure);
+        end(transfer);
+        report(song, *failure, name);
+    } else {
+        // The exchange is free for the next song; the name stays taken until committed.
+        transfer->step = Transfer::Step::Committing;
+        transfer->tag = ++NextTag;
+        transfer->fraction = 0;
+        transfer->bytes = part->size();
+        FreeExchanges.append(std::exchange(transfer->exchange, nullptr));
+        Commits->commit(std::move(part), transfer->name, transfer->tag);
     }
     advance();
 }
 
-void DownloadRun::committed(int row, int result)
+void DownloadRun::committed(int tag, int result)
 {
+    Transfer *transfer = committing(tag);
+    if (!transfer)
+        return;
+    const SongId song = transfer->song;
+    const QString name = transfer->name;
+    SongOutcome stored = SongOutcome::stored();
+    stored.bytes = transfer->bytes;
+    end(transfer);
     switch (PartFile::Commit(result)) {
     case PartFile::Commit::Done:
-        report(row, SongOutcome::stored());
+        report(song, stored, name);
         break;
     case PartFile::Commit::Present:
-        report(row, SongOutcome::present()); // it appeared while this one came
+        report(song, SongOutcome::present(), name); // it appeared while this one came
         break;
     case PartFile::Commit::Failed:
-        report(row, SongOutcome::failed(u"Не удалось записать файл"_s));
+        report(song, SongOutcome::failed(u"Не удалось записать файл"_s), name);
         break;
     }
     advance();
-    finishIfDone();
 }
 
-void DownloadRun::release(Slot *slot)
+DownloadRun::Transfer *DownloadRun::holding(Exchange *exchange) const
 {
-    slot->row = -1;
-    slot->name.clear();
-    slot->fraction = 0;
+    for (const std::unique_ptr<Transfer> &transfer : Transfers) {
+        if (transfer->exchange == exchange)
+            return transfer.get();
+    }
+    return nullptr;
 }
 
-void DownloadRun::report(int row, const SongOutcome &outcome)
+DownloadRun::Transfer *DownloadRun::committing(int tag) const
 {
+    for (const std::unique_ptr<Transfer> &transfer : Transfers) {
+        if (transfer->step == Transfer::Step::Committing && transfer->tag == tag)
+            return transfer.get();
+    }
+    return nullptr;
+}
+
+void DownloadRun::end(Transfer *transfer)
+{
+    if (transfer->exchange)
+        FreeExchanges.append(transfer->exchange);
+    const auto it = std::find_if(Transfers.begin(), Transfers.end(),
+                                 [transfer](const auto &t) { return t.get() == transfer; });
+    if (it != Transfers.end())
+        Transfers.erase(it);
+}
+
+void DownloadRun::report(SongId song, SongOutcome outcome, const QString &name)
+{
+    outcome.file = name;
     switch (outcome.kind) {
     case SongOutcome::Kind::Stored:
         ++Tally.stored;
@@ -289,17 +328,18 @@ void DownloadRun::report(int row, const SongOutcome &outcome)
     case SongOutcome::Kind::NoAddress:
         break;
     }
-    emit songFinished(row, outcome);
+    emit songFinished(song, outcome);
     updateProgress();
 }
 
 void DownloadRun::updateProgress()
 {
     double done = Done;
-    for (const std::unique_ptr<Slot> &slot : Slots)
-        done += slot->row >= 0 ? slot->fraction : 0;
+    for (const std::unique_ptr<Transfer> &transfer : Transfers)
+        done += transfer->step == Transfer::Step::Fetching ? transfer->fraction : 0;
+    const int total = Order.total();
     const int percent =
-        Total > 0 ? std::clamp(int(std::floor(100.0 * done / double(Total))), 0, 100) : 0;
+        total > 0 ? std::clamp(int(std::floor(100.0 * done / double(total))), 0, 100) : 0;
     if (percent == ShownPercent)
         return;
     ShownPercent = percent;
@@ -310,12 +350,10 @@ void DownloadRun::finishIfDone()
 {
     if (Current != State::Running && Current != State::Stopping)
         return;
-    const bool idle = std::all_of(Slots.begin(), Slots.end(),
-                                  [](const std::unique_ptr<Slot> &s) { return s->row < 0; });
     // Part files still being made are waited for, so none is left once it ends.
-    if (!idle || Commits->pending() > 0 || PartsOrdered > 0)
+    if (!Transfers.empty() || PartsOrdered > 0)
         return;
-    if (Current == State::Running && NextRow < Songs.size())
+    if (Current == State::Running && !Order.atEnd())
         return;
     Current = State::Finished;
     ReadyParts.clear(); // unused ones go

@@ -1,14 +1,7 @@
 #include "updatecheck.h"
 
-#include "datetext.h"
-#include "mainwindow.h"
-#include "prompts.h"
-#include "settingswriter.h"
-#include "textcodecs.h"
+#include "exchangeresult.h"
 #include "textutil.h"
-
-#include <QLabel>
-#include <QSettings>
 
 using namespace Qt::StringLiterals;
 
@@ -39,41 +32,28 @@ QString UpdateMessage(const VersionReply &reply)
            u"\r\nПерейти к странице загрузки "_s + shown(reply.link, 300);
 }
 
-void Main::CheckForUpdate()
+UpdateCheck::UpdateCheck(HttpSession *session, QObject *parent)
+    : QObject(parent), Script(new Exchange(session, this))
 {
-    st->setText(u"Проверка новой версии..."_s);
-    const QString url = SiteUrl(UpdateHost()) + u"/version/tunetrawl.php"_s;
-    // The window waits for this; a silent server must not keep it from showing.
-    Exchange::Timings check = timings.exchange;
-    check.DeadlineMs = timings.updateDeadlineMs;
-    updateExchange->setTimings(check);
-    updateExchange->start({url, 1, {}, false}, &updateBuffer, ResponseReader::Keep::WholeResponse,
-                          Exchange::Start::FromEventLoop);
+    connect(Script, &Exchange::lightChanged, this, &UpdateCheck::lightChanged);
+    connect(Script, &Exchange::finished, this, &UpdateCheck::replyArrived, Qt::QueuedConnection);
 }
 
-void Main::UpdateReplyArrived()
+void UpdateCheck::start(const QString &url, const Exchange::Timings &timings)
 {
-    QString reply;
-    switch (updateExchange->outcome()) {
-    case Exchange::Outcome::Response:
-        reply = TextCodecs::DeUTF(updateBuffer.take());
-        break;
-    case Exchange::Outcome::UnlimitedRedirect:
-        reply = u"error (unlimited redirect)"_s;
-        break;
-    case Exchange::Outcome::None:
-    case Exchange::Outcome::Failure:
-        break;
-    }
-    updateBuffer.take();
-    // The server answered, whatever it said; with no answer the next start asks again.
-    if (updateExchange->outcome() == Exchange::Outcome::Response ||
-        updateExchange->outcome() == Exchange::Outcome::UnlimitedRedirect)
-        settingsWriter->write({{u"Main/LastUpdate"_s, TodayText()}});
+    Reply = {};
+    Script->setTimings(timings);
+    Script->start({url, 1, {}, false}, &Buffer, ResponseReader::Keep::WholeResponse);
+}
 
-    const VersionReply offer = ReadVersionReply(reply);
-    if (OffersUpdate(offer, AppVersion) &&
-        prompts->question(this, u"Новая версия"_s, UpdateMessage(offer)))
-        prompts->openUrl(offer.link);
-    RestoreSettings();
+bool UpdateCheck::answered() const
+{
+    return Script->outcome() == Exchange::Outcome::Response ||
+           Script->outcome() == Exchange::Outcome::UnlimitedRedirect;
+}
+
+void UpdateCheck::replyArrived()
+{
+    Reply = ReadVersionReply(ExchangeResult::text(Script->outcome(), Buffer.take()));
+    emit finished();
 }
