@@ -1,4 +1,5 @@
 #include "appinfo.h"
+#include "commandjob.h"
 #include "commandline.h"
 #include "mainwindow.h"
 #include "programsetup.h"
@@ -30,8 +31,9 @@ void InstallQtTexts(QTranslator &qtTexts)
 int main(int argc, char *argv[])
 {
     {
-        // --version and --help must work without a display, so the command line is
-        // read before a QApplication (which connects to one) exists.
+        // --version, --help and a job without a window must work without a display,
+        // so the command line is read before a QApplication (which connects to one)
+        // exists; a job runs in this one.
         QCoreApplication probe(argc, argv);
         QTranslator qtTexts;
         InstallQtTexts(qtTexts);
@@ -41,6 +43,8 @@ int main(int argc, char *argv[])
             std::fputs(verdict.err.toLocal8Bit().constData(), stderr);
             return verdict.exitCode;
         }
+        if (verdict.job)
+            return RunCommandJob(*verdict.job);
     }
 
     QApplication app(argc, argv);
