@@ -37,8 +37,8 @@ void AddToolkitOptions(QCommandLineParser &parser)
 struct JobOptions
 {
     QCommandLineOption station{u"station"_s,
-                               u"Радиостанция: номер в списке (1–7) или название; запускает "
-                               "работу без окна."_s,
+                               u"Радиостанция: номер в списке (1–7), название или имя на "
+                               "сайте (nashe); запускает работу без окна."_s,
                                u"станция"_s};
     QCommandLineOption date{u"date"_s,
                             u"День плейлиста: today, yesterday или дд.ММ.гггг (по умолчанию "
