@@ -6,8 +6,11 @@
 // rename per file, as the run commits), by one curl process and by wget -i (each
 // as it comes, keeping one connection, and made to connect for every URL as the
 // program's HTTP/1.0 client does). Each round runs every variant into an empty
-// folder, in a rotating order; medians are compared. Also the paint events of the
-// window per song, by widget. Options: --rounds N (5), --songs N (200),
+// folder, in a rotating order; medians are compared. The same run from the
+// command line (tunetrawl --station 2 --all, no window, from its start to its
+// exit, page load included) goes beside the window's run in the same rounds.
+// Also the paint events of the window per song, by widget. Options: --rounds N (5), --songs N
+// (200),
 // --song-kib N (64), --only-window (the window's runs at the default Parallel
 // alone, for a profiler).
 
@@ -15,9 +18,9 @@
 #include "check.h"
 #include "downloadrun.h"
 #include "mainwindow.h"
-#include "songlist.h"
 #include "nginxinstance.h"
 #include "songfiles.h"
+#include "songlist.h"
 #include "windowkit.h"
 
 #include <QApplication>
@@ -140,9 +143,15 @@ int main(int argc, char **argv)
     settle(300);
 
     PaintCounter paints(window.get());
+    // The command line reads its settings where XDG_CONFIG_HOME says.
+    const QString cliConfig = work.filePath(u"cli-config"_s);
+    setStored(cliConfig + u"/tunetrawl/tunetrawl.conf"_s, u"ChartHost"_s, host);
+    const QStringList cliArguments = {u"--station"_s, u"2"_s,        u"--all"_s,
+                                      u"--quiet"_s,   u"--folder"_s, music};
+    QList<double> commandLine;
     QList<double> run, runOneAtATime, bare, bareCommitted, curlRun, wgetRun, curlClose, wgetClose,
         paintsPerSong, paintsPerSongOneAtATime;
-    constexpr int variants = 8;
+    constexpr int variants = 9;
     bool complete = true;
     QString status, breakdown;
     int peak = 0, peakOneAtATime = 0; // songs in flight at most, last run
@@ -211,6 +220,14 @@ int main(int argc, char **argv)
                 complete = complete && w.exitCode == 0 && clearFolder(elsewhere) == songCount;
                 break;
             }
+            case 8: {
+                // No window: the process from its start to its exit, page included.
+                const ChildRun c = runChild(QStringLiteral(TUNETRAWL_BINARY), cliArguments, false,
+                                            {u"XDG_CONFIG_HOME="_s + cliConfig});
+                commandLine.append(c.ms);
+                complete = complete && c.exitCode == 0 && clearFolder(stationFolder) == songCount;
+                break;
+            }
             }
         }
     }
@@ -231,6 +248,7 @@ int main(int argc, char **argv)
         "run, default Parallel (" + QByteArray::number(StoredSettings::DefaultParallel) + ')';
     printSeries(atDefaultLabel.constData(), run, "ms", 1);
     printSeries("run, Parallel 1", runOneAtATime, "ms", 1);
+    printSeries("command line, default Parallel", commandLine, "ms", 1);
     printSeries("bare socket into files", bare, "ms", 1);
     printSeries("bare socket, fdatasync + rename", bareCommitted, "ms", 1);
     printSeries("curl, one process, -o per URL", curlRun, "ms", 1);
@@ -255,12 +273,18 @@ int main(int argc, char **argv)
                 "%.2f, run / wget --no-http-keep-alive %.2f\n",
                 oneAtATime / median(curlRun), oneAtATime / median(wgetRun),
                 oneAtATime / median(curlClose), oneAtATime / median(wgetClose));
+    std::printf("  the command line (page load and start-up included) / the window's run: %.2f\n",
+                median(commandLine) / atDefault);
     printSeries("paint events per song", paintsPerSong, "", 2);
     printSeries("the same at Parallel 1", paintsPerSongOneAtATime, "", 2);
     std::printf("  by widget (per song, last run at the default Parallel): %s\n",
                 qPrintable(breakdown));
     std::printf("targets:\n");
     bool met = verdict(u"every file stored"_s, complete);
+    met = verdict(u"command line <= the window's run (%1)"_s.arg(median(commandLine) / atDefault, 0,
+                                                                 'f', 2),
+                  median(commandLine) <= atDefault) &&
+          met;
     met = verdict(u"run <= 1.0 x curl --http1.0, one song after another (%1)"_s.arg(
                       atDefault / median(curlClose), 0, 'f', 2),
                   atDefault <= median(curlClose)) &&
