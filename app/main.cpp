@@ -1,6 +1,7 @@
 #include "appinfo.h"
 #include "commandjob.h"
 #include "commandline.h"
+#include "console.h"
 #include "mainwindow.h"
 #include "programsetup.h"
 
@@ -8,8 +9,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -39,8 +38,9 @@ int main(int argc, char *argv[])
         InstallQtTexts(qtTexts);
         const CommandLineVerdict verdict = ReadCommandLine(QCoreApplication::arguments());
         if (!verdict.run) {
-            std::fputs(verdict.out.toLocal8Bit().constData(), stdout);
-            std::fputs(verdict.err.toLocal8Bit().constData(), stderr);
+            // UTF-8, or a Windows console's own characters, whatever the code page.
+            Console::write(Console::Stream::Out, verdict.out);
+            Console::write(Console::Stream::Err, verdict.err);
             return verdict.exitCode;
         }
         if (verdict.job)

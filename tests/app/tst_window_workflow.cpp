@@ -50,6 +50,7 @@ private Q_SLOTS:
     void savedStationLoadsAfterTheWindowShows();
     void pickingAStationListsItsSongs();
     void dateFromTheCalendarReloads();
+    void songsInTheLibraryShowTheirFile();
     void marksOfARunGoAtMostOnceAFrame();
     void failedSongsLeaveNoFileAndStayMarked();
     void closingMidRunExitsPromptly();
@@ -142,6 +143,27 @@ void tst_WindowWorkflow::dateFromTheCalendarReloads()
     QCOMPARE(site->requests().last(), u"GET /nashe/history/"_s + yesterday + u'/');
     QCOMPARE(window->SongCount(), SiteContent::Songs(u"nashe"_s, yesterday, 14).size());
     QCOMPARE(window->st->text().left(8), u"Найдено "_s);
+}
+
+void tst_WindowWorkflow::songsInTheLibraryShowTheirFile()
+{
+    const QString earlier = musicFolder() + u"Наше Радио/01.12.2026/"_s;
+    QVERIFY(QDir().mkpath(earlier));
+    QFile file(earlier + u"0042 ACDC - Back In Black.mp3"_s);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    window->Text2->setText(musicFolder());
+    pickStation(Nashe);
+    const QModelIndex third = window->Playlist->index(2, 0);
+    QCOMPARE(third.data(Qt::ToolTipRole).toString(),
+             u"Уже есть: "_s + QDir::toNativeSeparators(file.fileName()));
+    // Its own mark; the other rows keep room for one, blank.
+    const auto picture = [](const QModelIndex &index) {
+        return index.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
+    const QImage blank = picture(window->Playlist->index(0, 0));
+    QVERIFY(!blank.isNull());
+    QVERIFY(picture(third) != blank);
+    QCOMPARE(picture(window->Playlist->index(1, 0)), blank);
 }
 
 void tst_WindowWorkflow::marksOfARunGoAtMostOnceAFrame()
