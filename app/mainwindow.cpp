@@ -373,7 +373,7 @@ void Main::showState(Workflow::State state)
         // The start button stays live as the stop button.
         Command1->setCaption(u"Стоп"_s);
         Command1->setEnabledCtrl(true);
-        Playlist->setPaced(true);
+        Playlist->setPace(Pace);
         break;
     case Workflow::State::Idle:
     case Workflow::State::CheckingForUpdate:
@@ -385,7 +385,7 @@ void Main::showState(Workflow::State state)
 void Main::workEnded()
 {
     // The last word shows at once, with the marks and outcomes of the end.
-    Playlist->setPaced(false);
+    Playlist->setPace(nullptr);
     Pace->flush();
     Command1->setCaption(u"Старт!"_s);
     EnableInputs(true);
@@ -544,6 +544,9 @@ bool Main::showPending()
             shownSomething = true;
         }
     }
+    // The list's marks and outcomes of the frame, in one change.
+    if (Playlist->tell())
+        shownSomething = true;
     return shownSomething;
 }
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 PlaylistModel::PlaylistModel(SongList *songs, QObject *parent)
-    : QAbstractListModel(parent), Songs(songs), Pace(new FramePace([this] { return tell(); }, this))
+    : QAbstractListModel(parent), Songs(songs)
 {
     for (const SongOutcome::Kind kind : {SongOutcome::Kind::Stored, SongOutcome::Kind::Present,
                                          SongOutcome::Kind::Failed, SongOutcome::Kind::NoAddress})
@@ -26,11 +26,11 @@ PlaylistModel::PlaylistModel(SongList *songs, QObject *parent)
     connect(Songs, &QAbstractItemModel::dataChanged, this, &PlaylistModel::songsChanged);
 }
 
-void PlaylistModel::setPaced(bool paced)
+void PlaylistModel::setPace(FramePace *pace)
 {
-    Paced = paced;
-    if (!paced)
-        Pace->flush();
+    Pace = pace;
+    if (!pace)
+        tell();
 }
 
 void PlaylistModel::songsChanged(const QModelIndex &top, const QModelIndex &bottom,
@@ -42,7 +42,7 @@ void PlaylistModel::songsChanged(const QModelIndex &top, const QModelIndex &bott
         if (!Roles.contains(role))
             Roles.append(role);
     }
-    if (Paced)
+    if (Pace)
         Pace->request();
     else
         tell();

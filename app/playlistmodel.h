@@ -12,8 +12,9 @@ class SongList;
 // with a mark for how the last run left the song, or for a song the library
 // holds already, and the reason or the file's path as the tip. Lines are made
 // when the view asks for them, so a page of 32767 songs costs its songs and
-// nothing more. While paced (during a run), what changes reaches the view at
-// most once a frame, so a run of quick songs repaints the list once a frame.
+// nothing more. While paced (during a run), what changes waits for the
+// window's frame, so a run of quick songs repaints the list once a frame, in
+// the same frame as the rest of the window.
 class PlaylistModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -22,20 +23,21 @@ public:
     explicit PlaylistModel(SongList *songs, QObject *parent = nullptr);
 
     SongList *songs() const { return Songs; }
-    // Off tells what waits at once.
-    void setPaced(bool paced);
+    // With a pace, changes ask it for a frame and wait for tell(); without one
+    // they are told at once (what waits, too).
+    void setPace(FramePace *pace);
+    // Tells the view what changed since the last time; false when nothing did.
+    bool tell();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
     void songsChanged(const QModelIndex &top, const QModelIndex &bottom, const QList<int> &roles);
-    bool tell();
     bool decorated() const;
 
     SongList *Songs;
-    FramePace *Pace;
-    bool Paced = false;
+    FramePace *Pace = nullptr;
     bool WasDecorated = false;
     int Top = -1, Bottom = -1; // what waits to be told
     QList<int> Roles;
