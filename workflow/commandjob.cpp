@@ -56,7 +56,10 @@ CommandJob::CommandJob(const JobRequest &request, std::unique_ptr<QSettings> sto
     connect(Work, &Workflow::songStarted, this,
             [this](SongId, int, int total) { songStarted(total); });
     connect(Work, &Workflow::songFinished, this, &CommandJob::songFinished);
+    // The bar shows the run; a page's own read-out is no part of it.
     connect(Work, &Workflow::progressChanged, this, [this](qint16 percent) {
+        if (Work->state() != Workflow::State::Running)
+            return;
         Percent = percent;
         drawProgress(false);
     });
@@ -118,7 +121,11 @@ void CommandJob::pageLoaded(bool fetched)
         return;
     }
     markAsked();
-    Work->startRun();
+    // The folder was there at the start; it may have gone meanwhile.
+    if (Work->startRun() != Workflow::RunStart::Started) {
+        Tell(u"Не выбран или не существует каталог для сохранения!"_s);
+        end(UsageError);
+    }
 }
 
 void CommandJob::printList()
