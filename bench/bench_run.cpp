@@ -149,7 +149,7 @@ int main(int argc, char **argv)
     setStored(cliConfig + u"/tunetrawl/tunetrawl.conf"_s, u"ChartHost"_s, host);
     const QStringList cliArguments = {u"--station"_s, u"2"_s,        u"--all"_s,
                                       u"--quiet"_s,   u"--folder"_s, music};
-    QList<double> commandLine, windowLoad;
+    QList<double> commandLine, startUp, windowLoad;
     QList<double> run, runOneAtATime, bare, bareCommitted, curlRun, wgetRun, curlClose, wgetClose,
         paintsPerSong, paintsPerSongOneAtATime;
     constexpr int variants = 9;
@@ -234,6 +234,8 @@ int main(int argc, char **argv)
                                             {u"XDG_CONFIG_HOME="_s + cliConfig});
                 commandLine.append(c.ms);
                 complete = complete && c.exitCode == 0 && clearFolder(stationFolder) == songCount;
+                // What of it is the program's start and end alone.
+                startUp.append(runChild(QStringLiteral(TUNETRAWL_BINARY), {u"--version"_s}).ms);
                 break;
             }
             }
@@ -281,11 +283,16 @@ int main(int argc, char **argv)
                 "%.2f, run / wget --no-http-keep-alive %.2f\n",
                 oneAtATime / median(curlRun), oneAtATime / median(wgetRun),
                 oneAtATime / median(curlClose), oneAtATime / median(wgetClose));
+    printSeries("the program's start and end alone", startUp, "ms", 1);
     printSeries("the page's load in the window", windowLoad, "ms", 1);
     const double windowJob = median(windowLoad) + atDefault;
     std::printf("  the command line (start-up and page load included) / the window's run: %.2f; "
                 "/ the window's load and run: %.2f\n",
                 median(commandLine) / atDefault, median(commandLine) / windowJob);
+    std::printf("  the command line without its start and end (--version): %.1f ms, / the "
+                "window's run: %.2f\n",
+                median(commandLine) - median(startUp),
+                (median(commandLine) - median(startUp)) / atDefault);
     printSeries("paint events per song", paintsPerSong, "", 2);
     printSeries("the same at Parallel 1", paintsPerSongOneAtATime, "", 2);
     std::printf("  by widget (per song, last run at the default Parallel): %s\n",
