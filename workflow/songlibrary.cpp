@@ -21,26 +21,27 @@ SongLibrary SongLibrary::scan(const QString &stationFolder, const Limits &limits
         return library;
     // Breadth first: the station's own folder and the day folders come before
     // anything deeper when a limit cuts the scan.
-    QList<QPair<QString, int>> folders{{QDir::cleanPath(stationFolder), 0}};
-    for (qsizetype next = 0; next < folders.size(); ++next) {
-        const auto [folder, depth] = folders[next];
+    QList<int> depths{0};
+    library.Folders.append(QDir::cleanPath(stationFolder));
+    for (qsizetype next = 0; next < library.Folders.size(); ++next) {
+        const int depth = depths[next];
         // Links are not followed into: a link to a folder above would go round.
-        QDirIterator entries(folder,
+        QDirIterator entries(library.Folders[next],
                              QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         while (entries.hasNext()) {
             if (library.Read >= limits.entries) {
                 library.Complete = false;
                 return library;
             }
-            entries.next();
+            const QFileInfo entry = entries.nextFileInfo();
             ++library.Read;
-            const QFileInfo entry = entries.fileInfo();
-            const QString name = entry.fileName();
             if (entry.isSymLink() || !entry.isDir()) {
+                const QString name = entry.fileName();
                 if (name.endsWith(Extension))
-                    library.add(name, entry.filePath());
+                    library.add(name, int(next));
             } else if (depth < limits.depth) {
-                folders.append({entry.filePath(), depth + 1});
+                library.Folders.append(entry.filePath());
+                depths.append(depth + 1);
             } else {
                 library.Complete = false;
             }
@@ -49,20 +50,24 @@ SongLibrary SongLibrary::scan(const QString &stationFolder, const Limits &limits
     return library;
 }
 
-void SongLibrary::add(const QString &name, const QString &path)
+void SongLibrary::add(const QString &name, int folder)
 {
     // Both: a title may itself begin with four digits and a blank. The first
     // file found of a song is the one told, the shallowest.
-    const QString native = QDir::toNativeSeparators(path);
     for (const QString &key : {name, unnumbered(name)}) {
         if (!Files.contains(key))
-            Files.insert(key, native);
+            Files.insert(key, {folder, name});
     }
 }
 
 QString SongLibrary::find(const SongEntry &song) const
 {
-    return Files.isEmpty() ? QString() : Files.value(keyOf(song));
+    if (Files.isEmpty())
+        return {};
+    const auto found = Files.constFind(keyOf(song));
+    if (found == Files.cend())
+        return {};
+    return QDir::toNativeSeparators(Folders[found->folder] + u'/' + found->name);
 }
 
 QString SongLibrary::keyOf(const SongEntry &song)

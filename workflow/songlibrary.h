@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 // The song files already under a station's folder: in it and in the folders
 // below it (the day folders), with or without the number in front of a name.
@@ -38,9 +39,17 @@ public:
     static QString unnumbered(const QString &fileName);
 
 private:
-    void add(const QString &name, const QString &path);
+    // Where a file lies: its folder among those read, and its name there.
+    struct Place
+    {
+        int folder = -1;
+        QString name;
+    };
 
-    QHash<QString, QString> Files; // key, path
+    void add(const QString &name, int folder);
+
+    QStringList Folders;
+    QHash<QString, Place> Files; // by key; paths are made only for what is found
     int Read = 0;
     bool Complete = true;
 };
