@@ -1,16 +1,21 @@
 #pragma once
 
+#include "jobrequest.h"
+
 #include <QString>
 #include <QStringList>
 
-// What the command line asks for, decided before any window exists: either run
-// the program, or print a text and end with an exit code.
+#include <optional>
+
+// What the command line asks for, decided before any window exists: the window,
+// a job without one, or a text to print and an exit code to end with.
 struct CommandLineVerdict
 {
-    bool run = true;
+    bool run = true; // the window, or the job when there is one
     int exitCode = 0;
     QString out; // for standard output
     QString err; // for standard error
+    std::optional<JobRequest> job;
 };
 
 // Exit code for a command line the program does not understand.

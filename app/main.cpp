@@ -1,6 +1,7 @@
 #include "appinfo.h"
+#include "commandjob.h"
 #include "commandline.h"
-#include "consoleoutput.h"
+#include "console.h"
 #include "mainwindow.h"
 #include "programsetup.h"
 
@@ -29,17 +30,21 @@ void InstallQtTexts(QTranslator &qtTexts)
 int main(int argc, char *argv[])
 {
     {
-        // --version and --help must work without a display, so the command line is
-        // read before a QApplication (which connects to one) exists.
+        // --version, --help and a job without a window must work without a display,
+        // so the command line is read before a QApplication (which connects to one)
+        // exists; a job runs in this one.
         QCoreApplication probe(argc, argv);
         QTranslator qtTexts;
         InstallQtTexts(qtTexts);
         const CommandLineVerdict verdict = ReadCommandLine(QCoreApplication::arguments());
         if (!verdict.run) {
-            ConsoleOutput::write(ConsoleOutput::Stream::Out, verdict.out);
-            ConsoleOutput::write(ConsoleOutput::Stream::Err, verdict.err);
+            // UTF-8, or a Windows console's own characters, whatever the code page.
+            Console::write(Console::Stream::Out, verdict.out);
+            Console::write(Console::Stream::Err, verdict.err);
             return verdict.exitCode;
         }
+        if (verdict.job)
+            return RunCommandJob(*verdict.job);
     }
 
     QApplication app(argc, argv);

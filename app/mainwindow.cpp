@@ -5,15 +5,17 @@
 #include "check.h"
 #include "datetext.h"
 #include "formdesign.h"
+#include "framepace.h"
 #include "g.h"
-#include "loadprogress.h"
+#include "listmenu.h"
+#include "markselection.h"
 #include "pathutil.h"
 #include "playlistmodel.h"
 #include "programsetup.h"
 #include "progressbox.h"
 #include "progressreadout.h"
 #include "prompts.h"
-#include "settingswriter.h"
+#include "songlist.h"
 #include "stationtable.h"
 #include "statusline.h"
 #include "uccalendar.h"
@@ -22,8 +24,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
-#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -32,11 +32,10 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QTimer>
-
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -101,36 +100,49 @@ Main::Main(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      prompts(std::make_unique<Prompts>()),
-      settings(std::make_unique<QSettings>(u"tunetrawl"_s, u"tunetrawl"_s))
+      Work(new Workflow(std::make_unique<QSettings>(u"tunetrawl"_s, u"tunetrawl"_s), this)),
+      Dialogs(std::make_unique<Prompts>())
 {
     setObjectName(u"Main"_s);
     setWindowTitle(CaptionBase);
     setWindowIcon(Artwork::windowIcon());
     setFixedSize(FormDesign::ClientSize);
-    settingsWriter = new SettingsWriter(this);
-    settingsWriter->setStore(settings->fileName(), settings->format());
     createControls();
     connectControls();
-    SetUpWindowAccess(*this);
+    connectWorkflow();
+    SetUpWindowAccess({this,
+                       Text1,
+                       Combo1,
+                       Command1,
+                       List1,
+                       {{Check1, Label2}, {Check2, Label3}, {Check3, Label4}},
+                       Text2,
+                       XpB1,
+                       Progress,
+                       Cal,
+                       [this] { Text1_Click(); }});
 }
 
-Main::~Main() = default;
+Main::~Main()
+{
+    // The views go before the workflow they show: its children go in the order made.
+    qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
+    delete Playlist;
+}
 
 void Main::setPrompts(std::unique_ptr<Prompts> replacement)
 {
-    prompts = std::move(replacement);
+    Dialogs = std::move(replacement);
 }
 
 void Main::setSettingsStore(std::unique_ptr<QSettings> store)
 {
-    settings = std::move(store);
-    settingsWriter->setStore(settings->fileName(), settings->format());
+    Work->setSettingsStore(std::move(store));
 }
 
-void Main::setNetworkTimings(const NetworkTimings &replacement)
+void Main::setNetworkTimings(const NetworkTimings &timings)
 {
-    timings = replacement;
+    Work->setTimings(timings);
     G->setTimings(timings.exchange);
 }
 
@@ -161,7 +173,8 @@ void Main::createControls()
     place(Command1, u"Command1"_s);
     Command1->ReadProperties(FormDesign::SavedProperties(u"Command1"));
 
-    Playlist = new PlaylistModel(this);
+    Playlist = new PlaylistModel(Work->songs(), this);
+    Playlist->setObjectName(u"Playlist"_s);
     List1 = new QListView(this);
     place(List1, u"List1"_s);
     List1->setModel(Playlist);
@@ -171,6 +184,8 @@ void Main::createControls()
     const int mark = List1->fontMetrics().height() - 3;
     List1->setIconSize(QSize(mark, mark));
     SetBase(List1, Grey(235));
+    // The songs' marks are the list's selection.
+    new MarkSelection(Playlist, List1->selectionModel(), this);
 
     Check1 = new Check(this);
     place(Check1, u"Check1"_s);
@@ -213,7 +228,8 @@ void Main::createControls()
     PercLabel = TransparentLabel(Progress, u"PercLabel"_s, QString());
     PercLabel->setAlignment(Qt::AlignCenter);
 
-    G = new ::G(Progress);
+    // The control shows the connections the workflow runs on its one session.
+    G = new ::G(Progress, Work->session());
     place(G, u"G"_s);
 
     st = TransparentLabel<StatusLine>(this, u"st"_s, u"Выберите радиостанцию"_s);
@@ -235,13 +251,7 @@ void Main::createControls()
     MT->setObjectName(u"MT"_s);
     MT->setInterval(500);
 
-    uiPace = new QTimer(this);
-    uiPace->setSingleShot(true);
-    uiPace->setInterval(16);
-
-    // The program's own requests share G's session: its Referer, cookies, TLS sessions.
-    pageExchange = new Exchange(G->session(), this);
-    updateExchange = new Exchange(G->session(), this);
+    Pace = new FramePace([this] { return showPending(); }, this);
 }
 
 void Main::connectControls()
@@ -250,40 +260,43 @@ void Main::connectControls()
     connect(Combo1, &QComboBox::activated, this, &Main::Combo1_Click);
     connect(Cal, &ucCalendar::Change, this, &Main::Cal_Change);
     connect(Check1, &Check::Click, this, &Main::Check1_Click);
+    connect(Check2, &Check::Click, this, [this] { Work->setNoNumbers(Check2->Value()); });
+    connect(Check3, &Check::Click, this, [this] { Work->setDayFolders(Check3->Value()); });
     // Marks changed by the program count as clicks too, as the list always did.
     connect(List1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Main::List1_Click);
+    connect(Text2, &QLineEdit::textChanged, Work, &Workflow::setFolder);
     connect(XpB1, &XpB::Click, this, &Main::XpB1_Click);
     connect(Command1, &XpB::Click, this, &Main::Command1_Click);
     connect(G, &::G::PercentOfLoad, this, &Main::G_PercentOfLoad);
-    connect(uiPace, &QTimer::timeout, this, &Main::ShowPending);
     List1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(List1, &QWidget::customContextMenuRequested, this, &Main::ShowListMenu);
-    connect(settingsWriter, &SettingsWriter::written, this, &Main::SettingsWritten);
-    for (Exchange *exchange : {pageExchange, updateExchange})
-        connect(exchange, &Exchange::lightChanged, G, &::G::showLight);
-    connect(pageExchange, &Exchange::progress, this,
-            [this](qint64 received, qint64, qint64 length) {
-                G_PercentOfLoad(LoadProgress::percent(received, length));
-            });
-    connect(pageExchange, &Exchange::finished, this, &Main::PlaylistArrived);
-    connect(updateExchange, &Exchange::finished, this, &Main::UpdateReplyArrived);
+    connect(List1, &QWidget::customContextMenuRequested, this, &Main::showListMenu);
     // Escape stops a run wherever the focus is in the window.
     auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(stop, &QShortcut::activated, this, [this] {
-        if (Running())
-            StopRun();
+        if (Work->state() == Workflow::State::Running)
+            Work->stop();
     });
+}
+
+void Main::connectWorkflow()
+{
+    connect(Work, &Workflow::stateChanged, this, &Main::showState);
+    connect(Work, &Workflow::choicesChanged, this, &Main::showChoices);
+    connect(Work, &Workflow::statusChanged, this, &Main::showStatus);
+    connect(Work, &Workflow::progressChanged, this, &Main::G_PercentOfLoad);
+    connect(Work, &Workflow::lightChanged, G, &::G::showLight);
+    connect(Work, &Workflow::songStarted, this, &Main::showCurrentSong);
+    connect(Work, &Workflow::updateChecked, this,
+            [this](bool, const VersionReply &reply) { updateChecked(reply); });
+    connect(Work, &Workflow::workFinished, this, &Main::workEnded);
 }
 
 void Main::closeEvent(QCloseEvent *event)
 {
     // Nothing may go on behind a closed window: songs in flight and their part
     // files go, whole ones still land.
-    if (run)
-        run->stop();
-    pageExchange->abort();
-    updateExchange->abort();
+    Work->stop();
     G->Abort();
     QWidget::closeEvent(event);
 }
@@ -305,13 +318,78 @@ void Main::Load()
     bg->setGeometry(rect());
     bg->setPixmap(Artwork::windowBackground(size(), Progress->y() - 6));
     bg->lower();
-    Text1->setText(TodayText());
+    Work->setDate(TodayText());
     for (const Station &station : StationTable())
         Combo1->addItem(station.name);
     Combo1->setCurrentIndex(-1);
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    LoadSettings();
+    // The check comes first, before the rest is restored; its end goes on below.
+    if (!Work->updateDue() || !Work->checkForUpdate())
+        restoreSettings();
+}
+
+void Main::updateChecked(const VersionReply &reply)
+{
+    if (OffersUpdate(reply, AppVersion) &&
+        Dialogs->question(this, u"Новая версия"_s, UpdateMessage(reply)))
+        Dialogs->openUrl(reply.link);
+    restoreSettings();
+}
+
+void Main::restoreSettings()
+{
+    Work->restoreChoices();
+    // A stored station's list loads once the window is on screen.
+    if (Work->choices().station >= 0)
+        MT->start();
+    StartedUp = true;
+    emit loaded();
+}
+
+void Main::showChoices()
+{
+    const Workflow::Choices &chosen = Work->choices();
+    if (chosen.station >= 0 && chosen.station < Combo1->count())
+        Combo1->setCurrentIndex(chosen.station);
+    Text1->setText(chosen.date);
+    if (!chosen.folder.isEmpty())
+        Text2->setText(chosen.folder);
+    // Each write of Value is a click, which tells the workflow what it already holds.
+    if (Check2->Value() != chosen.noNumbers)
+        Check2->setValue(chosen.noNumbers);
+    if (Check3->Value() != chosen.dayFolders)
+        Check3->setValue(chosen.dayFolders);
+}
+
+void Main::showState(Workflow::State state)
+{
+    switch (state) {
+    case Workflow::State::Loading:
+        EnableInputs(false);
+        break;
+    case Workflow::State::Running:
+        EnableInputs(false);
+        // The start button stays live as the stop button.
+        Command1->setCaption(u"Стоп"_s);
+        Command1->setEnabledCtrl(true);
+        Playlist->setPace(Pace);
+        break;
+    case Workflow::State::Idle:
+    case Workflow::State::CheckingForUpdate:
+    case Workflow::State::Stopping:
+        break;
+    }
+}
+
+void Main::workEnded()
+{
+    // The last word shows at once, with the marks and outcomes of the end.
+    Playlist->setPace(nullptr);
+    Pace->flush();
+    Command1->setCaption(u"Старт!"_s);
+    EnableInputs(true);
+    emit workFinished();
 }
 
 void Main::EnableInputs(bool enable)
@@ -328,7 +406,7 @@ QString Main::BrowseForFolder(const QString &title)
 {
     // Opens where the current folder is, when there is one.
     const QString current = QFileInfo(Text2->text()).isDir() ? Text2->text() : QString();
-    return prompts->browseForFolder(this, title, current);
+    return Dialogs->browseForFolder(this, title, current);
 }
 
 void Main::MT_Timer()
@@ -339,18 +417,15 @@ void Main::MT_Timer()
 
 void Main::Combo1_Click()
 {
-    if (suppressEvents || Busy())
+    if (Work->busy())
         return;
-    const int index = Combo1->currentIndex();
-    if (index >= 0 && index < int(StationTable().size()))
-        stationSlug = StationTable()[index].slug;
-    if (!stationSlug.isEmpty())
-        LoadPlaylist();
+    Work->setStation(Combo1->currentIndex());
+    Work->loadPlaylist();
 }
 
 void Main::Text1_Click()
 {
-    if (Busy())
+    if (Work->busy())
         return;
     // The calendar opens on the date in the box, not on the day it was designed.
     Cal->setActiveDate(Text1->text());
@@ -361,111 +436,96 @@ void Main::Text1_Click()
 void Main::Cal_Change()
 {
     // A pick while a load or run goes would replace the list under it.
-    if (Busy())
+    if (Work->busy())
         return;
-    Text1->setText(Cal->ActiveDate());
+    Work->setDate(Cal->ActiveDate());
     Cal->setVisible(false);
     // Without a station there is no page to ask for.
-    if (!stationSlug.isEmpty())
-        LoadPlaylist();
+    Work->loadPlaylist();
 }
 
 void Main::Check1_Click()
 {
-    if (suppressEvents)
-        return;
-    suppressEvents = true;
-    List1->selectAll();
-    suppressEvents = false;
+    Work->songs()->markAll();
 }
 
 void Main::List1_Click()
 {
-    if (suppressEvents)
-        return;
-    suppressEvents = true;
     const QModelIndex current = List1->currentIndex();
-    if (current.isValid() && !IsMarked(current.row()))
-        Check1->setValue(false);
-    suppressEvents = false;
+    if (!current.isValid() || List1->selectionModel()->isRowSelected(current.row()))
+        return;
+    // Unticked by the program, which is no click on the box.
+    const QSignalBlocker quiet(Check1);
+    Check1->setValue(false);
 }
 
 void Main::XpB1_Click()
 {
-    if (Busy())
+    if (Work->busy())
         return;
     const QString path = BrowseForFolder(u"Выберите каталог для сохранения файлов"_s);
-    if (path.isEmpty())
-        return;
-    Text2->setText(WithTrailingSeparator(path));
+    if (!path.isEmpty())
+        Work->setFolder(WithTrailingSeparator(path));
 }
 
 void Main::Command1_Click()
 {
-    if (Running()) {
-        StopRun();
+    switch (Work->state()) {
+    case Workflow::State::Running:
+    case Workflow::State::Stopping:
+        Work->stop();
+        return;
+    case Workflow::State::Idle:
+        break;
+    case Workflow::State::Loading:
+    case Workflow::State::CheckingForUpdate:
         return;
     }
-    if (Busy())
-        return;
-    if (!QFileInfo(Text2->text()).isDir()) {
-        prompts->information(this, u"Внимание!"_s,
+    if (Work->startRun() == Workflow::RunStart::NoFolder)
+        Dialogs->information(this, u"Внимание!"_s,
                              u"Не выбран или не существует каталог для сохранения!"_s);
-        return;
-    }
-    StartRun();
 }
 
 void Main::G_PercentOfLoad(qint16 Perc)
 {
-    pendingPercent = Perc;
-    percentDirty = true;
-    if (!uiPace->isActive())
-        ShowPending();
+    PendingPercent = Perc;
+    PercentDirty = true;
+    Pace->request();
 }
 
-void Main::ShowStatus(const QString &text)
+void Main::showStatus(const QString &text)
 {
-    pendingStatus = text;
-    statusDirty = true;
-    if (!uiPace->isActive())
-        ShowPending();
+    PendingStatus = text;
+    StatusDirty = true;
+    Pace->request();
 }
 
-void Main::ShowCurrentSong(int row)
+void Main::showCurrentSong(SongId song)
 {
-    pendingRow = row;
-    if (!uiPace->isActive())
-        ShowPending();
+    PendingRow = Work->songs()->rowOf(song);
+    Pace->request();
 }
 
-void Main::ShowSongDone(int row)
-{
-    pendingDone.append(row);
-    if (!uiPace->isActive())
-        ShowPending();
-}
-
-void Main::ShowPending()
+bool Main::showPending()
 {
     bool shownSomething = false;
-    if (statusDirty) {
-        statusDirty = false;
-        if (st->text() != pendingStatus) {
-            st->setText(pendingStatus);
+    if (StatusDirty) {
+        StatusDirty = false;
+        if (st->text() != PendingStatus) {
+            st->setText(PendingStatus);
             shownSomething = true;
         }
     }
-    if (percentDirty) {
-        percentDirty = false;
-        const ProgressReadout readout = ProgressFor(pendingPercent, Progress->width());
-        const ProgressReadout before = ProgressFor(shownPercent, Progress->width());
-        shownPercent = pendingPercent;
+    if (PercentDirty) {
+        PercentDirty = false;
+        const ProgressReadout readout = ProgressFor(PendingPercent, Progress->width());
+        const ProgressReadout before = ProgressFor(ShownPercent, Progress->width());
+        ShownPercent = PendingPercent;
         if (readout.text != before.text || readout.fillWidth != before.fillWidth ||
             readout.shown != ImagPr->isVisible()) {
             PercLabel->setText(readout.text);
             PercLabel2->setText(readout.text);
-            Progress->setShownPercent(readout.shown ? pendingPercent : 0);
+            Progress->setShownPercent(readout.shown ? PendingPercent : 0);
             if (readout.shown) {
                 ImagPr->resize(readout.fillWidth, Progress->height());
                 ImagPr->show();
@@ -475,98 +535,35 @@ void Main::ShowPending()
             shownSomething = true;
         }
     }
-    if (pendingRow >= 0) {
-        const QModelIndex index = Playlist->index(pendingRow, 0);
-        pendingRow = -1;
+    if (PendingRow >= 0) {
+        const QModelIndex index = Playlist->index(PendingRow, 0);
+        PendingRow = -1;
         if (index.isValid() && index != List1->currentIndex()) {
             List1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
             List1->scrollTo(index);
             shownSomething = true;
         }
     }
-    if (!pendingOutcomes.isEmpty()) {
-        Playlist->setOutcomes(std::exchange(pendingOutcomes, {}));
+    // The list's marks and outcomes of the frame, in one change.
+    if (Playlist->tell())
         shownSomething = true;
-    }
-    if (!pendingDone.isEmpty()) {
-        // One change of the marks, so one repaint of the list and one List1_Click.
-        std::sort(pendingDone.begin(), pendingDone.end());
-        QItemSelection done;
-        for (qsizetype i = 0; i < pendingDone.size();) {
-            qsizetype last = i;
-            while (last + 1 < pendingDone.size() && pendingDone[last + 1] <= pendingDone[last] + 1)
-                ++last;
-            const QModelIndex top = Playlist->index(pendingDone[i], 0);
-            const QModelIndex bottom = Playlist->index(pendingDone[last], 0);
-            if (top.isValid() && bottom.isValid())
-                done.append(QItemSelectionRange(top, bottom));
-            i = last + 1;
-        }
-        List1->selectionModel()->select(done, QItemSelectionModel::Deselect);
-        shownSomething = true;
-    }
-    pendingDone.clear();
-    // Whatever comes within the next frame waits for its end.
-    if (shownSomething)
-        uiPace->start();
+    return shownSomething;
 }
 
-void Main::FinishWork(const QString &status)
+QMenu *Main::ListMenu()
 {
-    // The inputs stay locked until the end is told, so no new work starts meanwhile.
-    finishing = true;
-    settingsWriter->whenWritten([this, status] {
-        finishing = false;
-        uiPace->stop();
-        QString text = status;
-        if (settingsUnsaved) {
-            settingsUnsaved = false;
-            text += u" (настройки не сохранены)"_s;
-        }
-        pendingStatus = text;
-        statusDirty = true;
-        ShowPending();
-        if (work == Work::Run)
-            Command1->setCaption(u"Старт!"_s);
-        work = Work::None;
-        EnableInputs(true);
-        emit workFinished();
-    });
+    if (!SongMenu)
+        SongMenu =
+            new ::ListMenu(Work->songs(),
+                           {[this] { Check1_Click(); }, [this] { return Work->songFolder(); },
+                            [this](const QString &url) { Dialogs->openUrl(url); }},
+                           List1);
+    SongMenu->refresh();
+    return SongMenu;
 }
 
-void Main::SettingsWritten(bool ok)
+void Main::showListMenu(const QPoint &position)
 {
-    // A store that cannot be written is told once, with the end of the work that
-    // saved; once it can be written again, a new failure is told again.
-    if (!ok && !settingsFailureTold)
-        settingsUnsaved = true;
-    settingsFailureTold = !ok;
-}
-
-const QList<SongEntry> &Main::Songs() const
-{
-    return Playlist->songs();
-}
-
-int Main::SongCount() const
-{
-    return Playlist->rowCount();
-}
-
-bool Main::IsMarked(int row) const
-{
-    return List1->selectionModel()->isRowSelected(row, QModelIndex());
-}
-
-void Main::SetMarked(int row, bool marked)
-{
-    const QModelIndex index = Playlist->index(row, 0);
-    if (index.isValid() && IsMarked(row) != marked)
-        List1->selectionModel()->select(index, marked ? QItemSelectionModel::Select
-                                                      : QItemSelectionModel::Deselect);
-}
-
-int Main::MarkedCount() const
-{
-    return int(List1->selectionModel()->selectedRows().size());
+    // Shown without a loop of its own; the window goes on meanwhile.
+    ListMenu()->popup(List1->viewport()->mapToGlobal(position));
 }

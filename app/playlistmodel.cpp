@@ -1,84 +1,93 @@
 #include "playlistmodel.h"
 
+#include "framepace.h"
 #include "outcomeicon.h"
+#include "songlist.h"
 
-#include <utility>
+#include <algorithm>
 
-using namespace Qt::StringLiterals;
-
-PlaylistModel::PlaylistModel(QObject *parent) : QAbstractListModel(parent)
+PlaylistModel::PlaylistModel(SongList *songs, QObject *parent)
+    : QAbstractListModel(parent), Songs(songs)
 {
     for (const SongOutcome::Kind kind : {SongOutcome::Kind::Stored, SongOutcome::Kind::Present,
                                          SongOutcome::Kind::Failed, SongOutcome::Kind::NoAddress})
         Icons.insert(int(kind), OutcomeIcon(kind));
+    Library = LibraryIcon();
     Blank = BlankOutcomeIcon();
+    connect(Songs, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        Top = Bottom = -1;
+        Roles.clear();
+        beginResetModel();
+    });
+    connect(Songs, &QAbstractItemModel::modelReset, this, [this] {
+        WasDecorated = decorated();
+        endResetModel();
+    });
+    connect(Songs, &QAbstractItemModel::dataChanged, this, &PlaylistModel::songsChanged);
 }
 
-void PlaylistModel::setSongs(QList<SongEntry> songs)
+void PlaylistModel::setPace(FramePace *pace)
 {
-    beginResetModel();
-    Songs = std::move(songs);
-    Outcomes.clear();
-    endResetModel();
+    Pace = pace;
+    if (!pace)
+        tell();
 }
 
-void PlaylistModel::setOutcomes(const QList<QPair<int, SongOutcome>> &outcomes)
+void PlaylistModel::songsChanged(const QModelIndex &top, const QModelIndex &bottom,
+                                 const QList<int> &roles)
 {
-    const bool first = Outcomes.isEmpty();
-    int top = int(Songs.size()), bottom = -1;
-    for (const auto &[row, outcome] : outcomes) {
-        if (row < 0 || row >= Songs.size())
-            continue;
-        Outcomes.insert(row, outcome);
-        top = qMin(top, row);
-        bottom = qMax(bottom, row);
+    Top = Top < 0 ? top.row() : std::min(Top, top.row());
+    Bottom = std::max(Bottom, bottom.row());
+    for (const int role : roles) {
+        if (!Roles.contains(role))
+            Roles.append(role);
     }
-    if (bottom < 0)
-        return;
-    // The first mark gives every row room for one, so the titles stay in line.
-    if (first)
-        emit dataChanged(index(0), index(int(Songs.size()) - 1), {Qt::DecorationRole});
+    if (Pace)
+        Pace->request();
     else
-        emit dataChanged(index(top), index(bottom), {Qt::DecorationRole, Qt::ToolTipRole});
+        tell();
 }
 
-void PlaylistModel::clearOutcomes()
+bool PlaylistModel::tell()
 {
-    if (Outcomes.isEmpty())
-        return;
-    Outcomes.clear();
-    emit dataChanged(index(0), index(int(Songs.size()) - 1), {Qt::DecorationRole, Qt::ToolTipRole});
+    if (Top < 0)
+        return false;
+    QList<int> roles = std::exchange(Roles, {});
+    int top = std::exchange(Top, -1);
+    int bottom = std::exchange(Bottom, -1);
+    if (roles.contains(SongList::OutcomeRole) || roles.contains(SongList::LibraryPathRole))
+        roles.append(Qt::DecorationRole);
+    // The first mark gives every row room for one, so the titles stay in line.
+    const bool nowDecorated = decorated();
+    if (nowDecorated != WasDecorated) {
+        WasDecorated = nowDecorated;
+        top = 0;
+        bottom = rowCount() - 1;
+    }
+    if (bottom >= top)
+        emit dataChanged(index(top), index(bottom), roles);
+    return true;
 }
 
-const SongOutcome *PlaylistModel::outcome(int row) const
+bool PlaylistModel::decorated() const
 {
-    const auto it = Outcomes.constFind(row);
-    return it == Outcomes.cend() ? nullptr : &*it;
+    return Songs->anyOutcome() || Songs->anyInLibrary();
 }
 
 int PlaylistModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(Songs.size());
+    return parent.isValid() ? 0 : Songs->count();
 }
 
 QVariant PlaylistModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= Songs.size())
+    if (!index.isValid() || index.row() >= Songs->count())
         return {};
-    const SongOutcome *done = outcome(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
-        return ListItemText(Songs[index.row()]);
-    case Qt::DecorationRole:
-        if (Outcomes.isEmpty())
-            return {};
-        return done ? Icons.value(int(done->kind)) : Blank;
-    case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole:
-        if (!done)
-            return {};
-        return done->kind == SongOutcome::Kind::Stored ? u"Скачано"_s : done->reason;
-    default:
+    if (role != Qt::DecorationRole)
+        return Songs->data(Songs->index(index.row()), role);
+    if (!WasDecorated)
         return {};
-    }
+    if (const SongOutcome *done = Songs->outcome(index.row()))
+        return Icons.value(int(done->kind));
+    return Songs->libraryPath(index.row()).isEmpty() ? Blank : Library;
 }

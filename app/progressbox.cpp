@@ -1,10 +1,11 @@
 #include "progressbox.h"
 
+#include "controlsaccessibility.h"
 #include "progressaccessible.h"
 
 namespace {
 
-QAccessibleInterface *ProgressFactory(const QString &, QObject *object)
+QAccessibleInterface *MakeProgressAccessible(QObject *object)
 {
     if (auto *box = qobject_cast<ProgressBox *>(object))
         return new ProgressAccessible(box);
@@ -15,11 +16,7 @@ QAccessibleInterface *ProgressFactory(const QString &, QObject *object)
 
 ProgressBox::ProgressBox(QWidget *parent) : QLabel(parent)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(ProgressFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AddAccessibleMaker(MakeProgressAccessible);
 }
 
 void ProgressBox::setShownPercent(int percent)

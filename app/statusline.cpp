@@ -1,5 +1,7 @@
 #include "statusline.h"
 
+#include "controlsaccessibility.h"
+
 #include <QAccessibleWidget>
 #include <QPainter>
 
@@ -18,7 +20,7 @@ public:
     }
 };
 
-QAccessibleInterface *StatusFactory(const QString &, QObject *object)
+QAccessibleInterface *MakeStatusAccessible(QObject *object)
 {
     if (auto *line = qobject_cast<StatusLine *>(object))
         return new StatusAccessible(line);
@@ -29,11 +31,7 @@ QAccessibleInterface *StatusFactory(const QString &, QObject *object)
 
 StatusLine::StatusLine(QWidget *parent) : QLabel(parent)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(StatusFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AddAccessibleMaker(MakeStatusAccessible);
 }
 
 QString StatusLine::shownText() const

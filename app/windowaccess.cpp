@@ -3,10 +3,7 @@
 #include "check.h"
 #include "datepickerkeys.h"
 #include "focuskeeper.h"
-#include "mainwindow.h"
-#include "progressbox.h"
 #include "uccalendar.h"
-#include "xpb.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,25 +12,24 @@
 
 using namespace Qt::StringLiterals;
 
-void SetUpWindowAccess(Main &w)
+void SetUpWindowAccess(const WindowAccessParts &w)
 {
-    w.Text1->setAccessibleName(u"Дата плейлиста"_s);
-    w.Combo1->setAccessibleName(u"Радиостанция"_s);
-    w.List1->setAccessibleName(u"Песни"_s);
-    w.Text2->setAccessibleName(u"Каталог для сохранения"_s);
-    w.Progress->setAccessibleName(u"Загрузка"_s);
-
-    w.Check1->setCaptionLabel(w.Label2);
-    w.Check2->setCaptionLabel(w.Label3);
-    w.Check3->setCaptionLabel(w.Label4);
+    w.dateBox->setAccessibleName(u"Дата плейлиста"_s);
+    w.stations->setAccessibleName(u"Радиостанция"_s);
+    w.songs->setAccessibleName(u"Песни"_s);
+    w.folder->setAccessibleName(u"Каталог для сохранения"_s);
+    w.progress->setAccessibleName(u"Загрузка"_s);
 
     // As the window reads: the top row, the list, the boxes under it, the folder.
-    const QList<QWidget *> order = {w.Text1,  w.Combo1, w.Command1, w.List1, w.Check1,
-                                    w.Check2, w.Check3, w.Text2,    w.XpB1};
+    QList<QWidget *> order = {w.dateBox, w.stations, w.start, w.songs};
+    for (const auto &[box, caption] : w.boxes) {
+        box->setCaptionLabel(caption);
+        order.append(box);
+    }
+    order << w.folder << w.chooseFolder;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 
-    new FocusKeeper({w.Text1, w.Combo1, w.Command1, w.XpB1}, &w);
-    new DatePickerKeys(
-        w.Text1, w.Cal, [&w] { w.Text1_Click(); }, &w);
+    new FocusKeeper({w.dateBox, w.stations, w.start, w.chooseFolder}, w.window);
+    new DatePickerKeys(w.dateBox, w.calendar, w.openCalendar, w.window);
 }

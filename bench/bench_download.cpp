@@ -15,6 +15,7 @@
 #include "mainwindow.h"
 #include "nginxinstance.h"
 #include "songfiles.h"
+#include "songlist.h"
 #include "testcertificates.h"
 #include "windowkit.h"
 
@@ -68,18 +69,20 @@ std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
     Main &window = *setup.window;
     const qsizetype songs = scenario.urls.size();
     std::printf("\n%s\n", scenario.title);
-    window.Combo1->setCurrentIndex(scenario.station);
+    window.workflow()->setStation(scenario.station);
     if (!timeWork(window, [&] { window.Combo1_Click(); }))
         return std::nullopt;
+    const SongList *list = window.workflow()->songs();
     QStringList listed;
-    for (const SongEntry &song : window.Songs())
-        listed.append(song.url);
+    for (int row = 0; row < list->count(); ++row)
+        listed.append(list->song(row).url);
     if (listed != scenario.urls) {
         std::fprintf(stderr, "the station list did not name the songs: %s\n",
-                     qPrintable(window.st->text()));
+                     qPrintable(window.workflow()->status()));
         return std::nullopt;
     }
-    const QString stationFolder = StationFolder(window.Text2->text(), window.Combo1->currentText());
+    const QString stationFolder =
+        StationFolder(window.workflow()->choices().folder, window.workflow()->stationName());
     QStringList songPaths, curlPaths;
     QStringList curlArguments = scenario.curlOptions + QStringList{u"-sS"_s};
     if (songs > 1) {
@@ -88,7 +91,8 @@ std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
                           u"--no-progress-meter"_s};
     }
     for (qsizetype i = 0; i < songs; ++i) {
-        songPaths.append(stationFolder + SongFileName(window.Songs()[i], window.Check2->Value()));
+        songPaths.append(stationFolder +
+                         SongFileName(list->song(int(i)), window.workflow()->choices().noNumbers));
         curlPaths.append(stationFolder + u"curl-copy-%1.mp3"_s.arg(i + 1));
         curlArguments += {u"-o"_s, curlPaths.last(), scenario.urls[i]};
     }
@@ -114,7 +118,7 @@ std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
             if ((step == 0) == (round % 2 == 0)) {
                 removeAll(songPaths);
                 for (int row = 0; row < songs; ++row)
-                    window.SetMarked(row, true);
+                    window.workflow()->songs()->setMarked(row, true);
                 syncAll();
                 resetPeak();
                 const std::optional<double> took = timeRun(window, inFlight);
@@ -123,7 +127,7 @@ std::optional<bool> runScenario(const Setup &setup, const Scenario &scenario)
                 runMs.append(*took);
                 peakMiB.append(double(statusKiB("VmHWM:")) / 1024);
                 complete = complete && allWhole(songPaths);
-                lastStatus = window.st->text();
+                lastStatus = window.workflow()->status();
                 settle(200);
                 afterMiB.append(double(statusKiB("VmRSS:")) / 1024);
                 removeAll(songPaths);
@@ -295,7 +299,7 @@ int main(int argc, char **argv)
         return 2;
     setup.window = window.get();
     if (tls)
-        window->G->addTrustedCertificates({certificates.caCertificate()});
+        window->workflow()->session()->ExtraCertificates.append(certificates.caCertificate());
 
     std::printf("song %lld MiB, %d rounds, window shown on %s; target folder on %s\n", sizeMiB,
                 setup.rounds, qPrintable(platformNote()), qPrintable(setup.musicFolder));

@@ -18,6 +18,7 @@
 #include "downloadrun.h"
 #include "mainwindow.h"
 #include "songfiles.h"
+#include "songlist.h"
 #include "stationtable.h"
 #include "windowkit.h"
 
@@ -184,19 +185,20 @@ int main(int argc, char **argv)
                 "window shown on %s; Parallel %d (the default)\n",
                 options.rttMs, options.rateMbit, options.lossPerThousand, options.queueMs,
                 qPrintable(options.host), options.rounds, qPrintable(platformNote()),
-                Main::DefaultParallel);
+                StoredSettings::DefaultParallel);
     bool met = true;
     for (int set = 0; set < options.sets.size(); ++set) {
         const SongSet &songs = options.sets[set];
         const qint64 songSize = songs.kib * 1024;
-        window->Combo1->setCurrentIndex(set);
+        window->workflow()->setStation(set);
         const std::optional<double> loaded = timeWork(*window, [&] { window->Combo1_Click(); });
-        if (!loaded || window->SongCount() != songs.songs) {
-            std::fprintf(stderr, "the list was not loaded: %s\n", qPrintable(window->st->text()));
+        if (!loaded || window->workflow()->songs()->count() != songs.songs) {
+            std::fprintf(stderr, "the list was not loaded: %s\n",
+                         qPrintable(window->workflow()->status()));
             return 2;
         }
         const QString stationFolder =
-            StationFolder(window->Text2->text(), window->Combo1->currentText());
+            StationFolder(window->workflow()->choices().folder, window->workflow()->stationName());
         QStringList curlArguments{u"--http1.0"_s, u"-sS"_s, u"--parallel"_s,
                                   u"--no-progress-meter"_s}; // 7.88.1 shows it despite -s
         for (int song = 1; song <= songs.songs; ++song)
@@ -215,12 +217,12 @@ int main(int argc, char **argv)
                 syncAll();
                 const int variant = (round + i) % variants;
                 if (variant == 0) {
-                    window->Check1->setValue(true);
+                    window->Check1_Click();
                     const std::optional<double> took = timeRun(*window, peak);
                     if (!took)
                         return 2;
                     run.append(*took);
-                    status = window->st->text();
+                    status = window->workflow()->status();
                     complete = complete && takeWholeFiles(stationFolder, songSize) == songs.songs;
                 } else {
                     const ChildRun c =

@@ -10,6 +10,7 @@
 #include "benchkit.h"
 #include "g.h"
 #include "mainwindow.h"
+#include "songlist.h"
 #include "nginxinstance.h"
 #include "paintclock.h"
 #include "playlist.h"
@@ -100,11 +101,12 @@ int main(int argc, char **argv)
             case 0: {
                 resetPeak();
                 // The filled list may be painted before the load has ended.
-                PaintClock listPainted(window->List1->viewport(),
-                                       [&] { return window->SongCount() == MaxSongs; });
+                PaintClock listPainted(part<QListView>(*window, u"List1")->viewport(), [&] {
+                    return window->workflow()->songs()->count() == MaxSongs;
+                });
                 const qint64 start = nowNs();
                 const std::optional<double> took = timeWork(*window, [&] {
-                    window->Combo1->setCurrentIndex(0);
+                    window->workflow()->setStation(0);
                     window->Combo1_Click();
                 });
                 if (!took)
@@ -112,8 +114,8 @@ int main(int argc, char **argv)
                 filled.append(*took);
                 const bool shown = listPainted.wait(2000);
                 painted.append(qMax(*took, double(listPainted.paintedNs() - start) / 1e6));
-                status = window->st->text();
-                complete = complete && shown && window->SongCount() == MaxSongs;
+                status = window->workflow()->status();
+                complete = complete && shown && window->workflow()->songs()->count() == MaxSongs;
                 peakMiB.append(double(statusKiB("VmHWM:")) / 1024);
                 if (heldKiB < 0) {
                     settle(300);
@@ -124,7 +126,7 @@ int main(int argc, char **argv)
             case 1: {
                 QString variable = url;
                 qint64 start = nowNs();
-                const QByteArray page = window->G->RetBytes(variable);
+                const QByteArray page = part<G>(*window, u"G")->RetBytes(variable);
                 fetch.append(ms(start));
                 pageBytes = page.size();
                 start = nowNs();

@@ -6,8 +6,12 @@
 // rename per file, as the run commits), by one curl process and by wget -i (each
 // as it comes, keeping one connection, and made to connect for every URL as the
 // program's HTTP/1.0 client does). Each round runs every variant into an empty
-// folder, in a rotating order; medians are compared. Also the paint events of the
-// window per song, by widget. Options: --rounds N (5), --songs N (200),
+// folder, in a rotating order; medians are compared. The same run from the
+// command line (tunetrawl --station 2 --all, no window, from its start to its
+// exit, page load included) goes beside the window's run, and beside the
+// window's load of the same page plus its run, in the same rounds.
+// Also the paint events of the window per song, by widget. Options: --rounds N (5), --songs N
+// (200),
 // --song-kib N (64), --only-window (the window's runs at the default Parallel
 // alone, for a profiler).
 
@@ -17,6 +21,7 @@
 #include "mainwindow.h"
 #include "nginxinstance.h"
 #include "songfiles.h"
+#include "songlist.h"
 #include "windowkit.h"
 
 #include <QApplication>
@@ -127,19 +132,27 @@ int main(int argc, char **argv)
         settingsPath, {{u"ChartHost"_s, host}, {u"UpdateHost"_s, host}, {u"Path"_s, music + u'/'}});
     if (!window)
         return 2;
-    window->Combo1->setCurrentIndex(1);
-    if (!timeWork(*window, [&] { window->Combo1_Click(); }) || window->SongCount() != songCount) {
-        std::fprintf(stderr, "the list was not loaded: %s\n", qPrintable(window->st->text()));
+    window->workflow()->setStation(1);
+    if (!timeWork(*window, [&] { window->Combo1_Click(); }) ||
+        window->workflow()->songs()->count() != songCount) {
+        std::fprintf(stderr, "the list was not loaded: %s\n",
+                     qPrintable(window->workflow()->status()));
         return 2;
     }
     const QString stationFolder =
-        StationFolder(window->Text2->text(), window->Combo1->currentText());
+        StationFolder(window->workflow()->choices().folder, window->workflow()->stationName());
     settle(300);
 
     PaintCounter paints(window.get());
+    // The command line reads its settings where XDG_CONFIG_HOME says.
+    const QString cliConfig = work.filePath(u"cli-config"_s);
+    setStored(cliConfig + u"/tunetrawl/tunetrawl.conf"_s, u"ChartHost"_s, host);
+    const QStringList cliArguments = {u"--station"_s, u"2"_s,        u"--all"_s,
+                                      u"--quiet"_s,   u"--folder"_s, music};
+    QList<double> commandLine, startUp, windowLoad;
     QList<double> run, runOneAtATime, bare, bareCommitted, curlRun, wgetRun, curlClose, wgetClose,
         paintsPerSong, paintsPerSongOneAtATime;
-    constexpr int variants = 8;
+    constexpr int variants = 9;
     bool complete = true;
     QString status, breakdown;
     int peak = 0, peakOneAtATime = 0; // songs in flight at most, last run
@@ -154,7 +167,14 @@ int main(int argc, char **argv)
                 // The default Parallel, then one song after another.
                 const bool oneAtATime = (round + i) % variants == 1;
                 setStored(settingsPath, u"Parallel"_s, oneAtATime ? u"1"_s : QString());
-                window->Check1->setValue(true);
+                // The day's page again, as the command line loads it too.
+                const std::optional<double> loaded =
+                    timeWork(*window, [&] { window->Combo1_Click(); });
+                if (!loaded)
+                    return 2;
+                if (!oneAtATime)
+                    windowLoad.append(*loaded);
+                window->Check1_Click();
                 paints.reset();
                 int inFlight = 0;
                 const std::optional<double> took = timeRun(*window, inFlight);
@@ -166,7 +186,7 @@ int main(int argc, char **argv)
                 (oneAtATime ? peakOneAtATime : peak) = inFlight;
                 if (!oneAtATime)
                     breakdown = paints.breakdown(songCount);
-                status = window->st->text();
+                status = window->workflow()->status();
                 complete = complete && clearFolder(stationFolder) == songCount;
                 break;
             }
@@ -208,6 +228,16 @@ int main(int argc, char **argv)
                 complete = complete && w.exitCode == 0 && clearFolder(elsewhere) == songCount;
                 break;
             }
+            case 8: {
+                // No window: the process from its start to its exit, page included.
+                const ChildRun c = runChild(QStringLiteral(TUNETRAWL_BINARY), cliArguments, false,
+                                            {u"XDG_CONFIG_HOME="_s + cliConfig});
+                commandLine.append(c.ms);
+                complete = complete && c.exitCode == 0 && clearFolder(stationFolder) == songCount;
+                // What of it is the program's start and end alone.
+                startUp.append(runChild(QStringLiteral(TUNETRAWL_BINARY), {u"--version"_s}).ms);
+                break;
+            }
             }
         }
     }
@@ -225,9 +255,10 @@ int main(int argc, char **argv)
                 peakOneAtATime);
     std::printf("(d) run through the window\n");
     const QByteArray atDefaultLabel =
-        "run, default Parallel (" + QByteArray::number(Main::DefaultParallel) + ')';
+        "run, default Parallel (" + QByteArray::number(StoredSettings::DefaultParallel) + ')';
     printSeries(atDefaultLabel.constData(), run, "ms", 1);
     printSeries("run, Parallel 1", runOneAtATime, "ms", 1);
+    printSeries("command line, default Parallel", commandLine, "ms", 1);
     printSeries("bare socket into files", bare, "ms", 1);
     printSeries("bare socket, fdatasync + rename", bareCommitted, "ms", 1);
     printSeries("curl, one process, -o per URL", curlRun, "ms", 1);
@@ -240,10 +271,10 @@ int main(int argc, char **argv)
                 median(bareCommitted) / songCount, median(curlRun) / songCount,
                 median(curlClose) / songCount);
     std::printf("  gain of the default Parallel: Parallel 1 / Parallel %d = %.2f\n",
-                Main::DefaultParallel, oneAtATime / atDefault);
+                StoredSettings::DefaultParallel, oneAtATime / atDefault);
     std::printf("  overhead per song over the bare socket: Parallel 1 %.3f ms, committed %.3f ms; "
                 "Parallel %d %.3f ms\n",
-                overheadOneAtATime, overheadCommitted, Main::DefaultParallel, overhead);
+                overheadOneAtATime, overheadCommitted, StoredSettings::DefaultParallel, overhead);
     std::printf("  ratio run / curl %.2f, run / wget %.2f; with a connection per song: run / "
                 "curl %.2f, run / wget %.2f\n",
                 atDefault / median(curlRun), atDefault / median(wgetRun),
@@ -252,12 +283,30 @@ int main(int argc, char **argv)
                 "%.2f, run / wget --no-http-keep-alive %.2f\n",
                 oneAtATime / median(curlRun), oneAtATime / median(wgetRun),
                 oneAtATime / median(curlClose), oneAtATime / median(wgetClose));
+    printSeries("the program's start and end alone", startUp, "ms", 1);
+    printSeries("the page's load in the window", windowLoad, "ms", 1);
+    const double windowJob = median(windowLoad) + atDefault;
+    std::printf("  the command line (start-up and page load included) / the window's run: %.2f; "
+                "/ the window's load and run: %.2f\n",
+                median(commandLine) / atDefault, median(commandLine) / windowJob);
+    std::printf("  the command line without its start and end (--version): %.1f ms, / the "
+                "window's run: %.2f\n",
+                median(commandLine) - median(startUp),
+                (median(commandLine) - median(startUp)) / atDefault);
     printSeries("paint events per song", paintsPerSong, "", 2);
     printSeries("the same at Parallel 1", paintsPerSongOneAtATime, "", 2);
     std::printf("  by widget (per song, last run at the default Parallel): %s\n",
                 qPrintable(breakdown));
     std::printf("targets:\n");
     bool met = verdict(u"every file stored"_s, complete);
+    met = verdict(u"command line <= the window's run (%1)"_s.arg(median(commandLine) / atDefault, 0,
+                                                                 'f', 2),
+                  median(commandLine) <= atDefault) &&
+          met;
+    met = verdict(u"command line <= the window's load and run (%1)"_s.arg(
+                      median(commandLine) / windowJob, 0, 'f', 2),
+                  median(commandLine) <= windowJob) &&
+          met;
     met = verdict(u"run <= 1.0 x curl --http1.0, one song after another (%1)"_s.arg(
                       atDefault / median(curlClose), 0, 'f', 2),
                   atDefault <= median(curlClose)) &&

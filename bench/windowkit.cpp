@@ -82,7 +82,7 @@ std::unique_ptr<Main> openWindow(const QString &settingsPath, const QMap<QString
         runAtMost(loop, 20000);
     if (!window->IsLoaded()) {
         std::fprintf(stderr, "the window's start-up did not end: «%s»\n",
-                     qPrintable(window->st->text()));
+                     qPrintable(window->workflow()->status()));
         return nullptr;
     }
     window->show();
@@ -116,13 +116,14 @@ std::optional<double> timeWork(Main &window, const std::function<void()> &action
         });
     const qint64 start = nowNs();
     action();
-    if (endedNs == 0 && window.Busy())
+    if (endedNs == 0 && window.workflow()->busy())
         runAtMost(loop, timeoutMs);
     QObject::disconnect(ended);
     if (endedNs == 0) {
         std::fprintf(stderr, "%s: «%s»\n",
-                     window.Busy() ? "the window's work did not end in time" : "no work started",
-                     qPrintable(window.st->text()));
+                     window.workflow()->busy() ? "the window's work did not end in time"
+                                               : "no work started",
+                     qPrintable(window.workflow()->status()));
         return std::nullopt;
     }
     return double(endedNs - start) / 1e6;
@@ -132,7 +133,7 @@ std::optional<double> timeRun(Main &window, int &inFlight)
 {
     return timeWork(window, [&] {
         window.Command1_Click();
-        if (DownloadRun *run = window.CurrentRun())
+        if (DownloadRun *run = window.workflow()->currentRun())
             QObject::connect(run, &DownloadRun::finished, run,
                              [&inFlight, run] { inFlight = run->peakInFlight(); });
     });

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -37,6 +38,12 @@ std::optional<double> timeWork(Main &window, const std::function<void()> &action
 // timeWork of a click on «Старт!»; inFlight receives the most songs the run had
 // in flight at once.
 std::optional<double> timeRun(Main &window, int &inFlight);
+
+// A part of the window by its designer name ("List1", "G").
+template<typename T> T *part(const QWidget &window, const char16_t *name)
+{
+    return window.findChild<T *>(QString::fromUtf16(name));
+}
 
 // Runs the event loop until widget has been painted once more, or ms passed.
 bool waitForPaint(QWidget *widget, int ms);

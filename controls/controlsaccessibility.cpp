@@ -7,9 +7,27 @@
 #include "xpb.h"
 #include "xpbaccessible.h"
 
+#include <QAccessible>
+#include <QList>
+
 namespace {
 
-QAccessibleInterface *ControlsFactory(const QString &, QObject *object)
+QList<AccessibleMaker> &Makers()
+{
+    static QList<AccessibleMaker> makers;
+    return makers;
+}
+
+QAccessibleInterface *Factory(const QString &, QObject *object)
+{
+    for (const AccessibleMaker maker : std::as_const(Makers())) {
+        if (QAccessibleInterface *made = maker(object))
+            return made;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface *MakeForControl(QObject *object)
 {
     if (auto *button = qobject_cast<XpB *>(object))
         return new XpBAccessible(button);
@@ -22,11 +40,16 @@ QAccessibleInterface *ControlsFactory(const QString &, QObject *object)
 
 } // namespace
 
+void AddAccessibleMaker(AccessibleMaker maker)
+{
+    if (Makers().contains(maker))
+        return;
+    if (Makers().isEmpty())
+        QAccessible::installFactory(Factory);
+    Makers().append(maker);
+}
+
 void InstallControlsAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(ControlsFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AddAccessibleMaker(MakeForControl);
 }

@@ -18,7 +18,7 @@ endforeach()
 
 # Breadth first over the import tables; a DLL found in none of the search
 # folders is the system's.
-set(queue "${dest}/tunetrawl.exe")
+set(queue "${dest}/tunetrawl.exe" "${dest}/tunetrawl.com")
 foreach(plugin IN LISTS plugins)
   list(APPEND queue "${dest}/${plugin}")
 endforeach()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -31,7 +30,4 @@ struct CloseDecision
     // The same for a response held whole.
     static CloseDecision decide(const QByteArray &received, QStringView currentUrl,
                                 int redirectCount, int sendsMade, int maxSends = MaxSends);
-
-    // Whether the text holds one of the status texts taken as a redirect, anywhere.
-    static bool hasRedirectMarker(QByteArrayView response);
 };

@@ -187,9 +187,10 @@ void Exchange::connectToServer()
         fail(Failure::Address);
         return;
     }
-    Session->IsServer(CurrentUrl);
     Tls = RequestText::isHttps(CurrentUrl);
-    // Through a proxy the connection goes to the proxy's own port.
+    // Through a proxy the connection goes to the proxy's own port; else to the
+    // URL's host, which is this connection's alone and is not written into the
+    // session that others share.
     const ServerAddress server =
         Session->ProxyOn ? ServerAddress::parse(Session->RemoteHost, quint16(Session->RemotePort))
                          : SocketSetup::serverOf(*Session, CurrentUrl);

@@ -1,5 +1,6 @@
 #include "g.h"
 
+#include "exchangeresult.h"
 #include "loadprogress.h"
 #include "textcodecs.h"
 
@@ -12,14 +13,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString unlimitedRedirect = u"error (unlimited redirect)"_s;
 constexpr int frameMs = 16;
 
 } // namespace
 
-G::G(QWidget *parent)
-    : QWidget(parent), Engine(new Exchange(&Session, this)), LightPace(new QTimer(this)),
-      I(new QWidget(this))
+G::G(QWidget *parent, HttpSession *session)
+    : QWidget(parent), Session(session ? session : &OwnSession),
+      Engine(new Exchange(Session, this)), LightPace(new QTimer(this)), I(new QWidget(this))
 {
     connect(Engine, &Exchange::log, this, &G::log);
     connect(Engine, &Exchange::lightChanged, this, &G::showLight);
@@ -96,21 +96,21 @@ void G::Abort()
 
 void G::setProxy(bool on)
 {
-    Session.ProxyOn = on;
+    Session->ProxyOn = on;
     if (on)
-        Session.RemotePort = 80;
+        Session->RemotePort = 80;
 }
 
 void G::setAcceptCookies(bool on)
 {
-    Session.CookiesOn = on;
-    Session.Jar.clear();
-    Session.Referer.clear();
+    Session->CookiesOn = on;
+    Session->Jar.clear();
+    Session->Referer.clear();
 }
 
 void G::addTrustedCertificates(const QList<QSslCertificate> &certificates)
 {
-    Session.ExtraCertificates += certificates;
+    Session->ExtraCertificates += certificates;
 }
 
 QString G::GetCookies(const QString &Data)
@@ -143,6 +143,8 @@ bool G::startChain(QString &Url, int method, bool wait, const QString &postData,
     WaitFlag = wait;
     Met = method;
     Url.replace(u"&amp;"_s, u"&"_s);
+    // Unless a proxy is on, the control points at the URL's host.
+    Session->IsServer(Url);
     Sink = sink;
     LastBytes = QByteArray();
     LastSummary = ResponseSummary();
@@ -177,18 +179,9 @@ void G::requestFinished()
     Met = Engine->method();
     LastOutcome = Engine->outcome();
     LastSummary = Engine->summary();
-    switch (LastOutcome) {
-    case Exchange::Outcome::Response:
-        LastBytes = Sink == &Memory ? Memory.take() : QByteArray();
-        break;
-    case Exchange::Outcome::UnlimitedRedirect:
-        LastBytes = unlimitedRedirect.toLatin1();
-        break;
-    case Exchange::Outcome::None:
-    case Exchange::Outcome::Failure:
-        LastBytes = QByteArray();
-        break;
-    }
+    LastBytes = ExchangeResult::bytes(LastOutcome, Sink == &Memory ? Memory.take() : QByteArray());
+    // Its host, as a control that asks one server at a time shows it.
+    Session->IsServer(Engine->currentUrl());
     Memory.restart();
     Sink = nullptr;
     Delivered = true;
@@ -212,16 +205,7 @@ void G::requestFinished()
 
 QString G::resultText() const
 {
-    switch (LastOutcome) {
-    case Exchange::Outcome::Response:
-        return TextCodecs::DeUTF(LastBytes);
-    case Exchange::Outcome::UnlimitedRedirect:
-        return unlimitedRedirect;
-    case Exchange::Outcome::None:
-    case Exchange::Outcome::Failure:
-        break;
-    }
-    return {};
+    return TextCodecs::DeUTF(LastBytes);
 }
 
 void G::showLight(Exchange::Light light)

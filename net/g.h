@@ -24,14 +24,16 @@ class QTimer;
 // A waiting call runs a local event loop until its request has ended, so the window
 // stays live; a call made while a request runs returns empty at once. Every attempt
 // ends when no byte arrives for the idle time, 30 s, or when its body comes slower
-// than 1 KiB in 60 s. The program's own work drives
-// Exchanges directly over session() and shows their states through showLight().
+// than 1 KiB in 60 s. The program's own work drives Exchanges over the same
+// session and shows their states through showLight().
 class G : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit G(QWidget *parent = nullptr);
+    // Its requests go through session, which outlives it; through a session of its
+    // own when none is given.
+    explicit G(QWidget *parent = nullptr, HttpSession *session = nullptr);
     ~G() override;
 
     // Fetches Url with method 1 (GET) or 2 (POST; any other method connects and
@@ -55,25 +57,25 @@ public:
     // Ends the running request at once with an empty result and closes the socket.
     void Abort();
 
-    QString host() const { return Session.RemoteHost; }
-    void setHost(const QString &host) { Session.RemoteHost = host; }
+    QString host() const { return Session->RemoteHost; }
+    void setHost(const QString &host) { Session->RemoteHost = host; }
     // 16 bits read as unsigned: ports above 32767 are given as negative numbers.
-    qint16 port() const { return Session.RemotePort; }
-    void setPort(qint16 port) { Session.RemotePort = port; }
+    qint16 port() const { return Session->RemotePort; }
+    void setPort(qint16 port) { Session->RemotePort = port; }
     // Through a proxy host and port name the proxy; switching it on sets the port to 80.
     // "https://" goes through it in a CONNECT tunnel.
-    bool Proxy() const { return Session.ProxyOn; }
+    bool Proxy() const { return Session->ProxyOn; }
     void setProxy(bool on);
     // Either way the jar and the Referer start empty.
-    bool AcceptCookies() const { return Session.CookiesOn; }
+    bool AcceptCookies() const { return Session->CookiesOn; }
     void setAcceptCookies(bool on);
     bool isBizy() const { return Busy; }
-    QString MyCookies() const { return Session.Jar.text(); }
+    QString MyCookies() const { return Session->Jar.text(); }
 
-    void AddCookies(const QString &Value) { Session.Jar.AddCookies(Value); }
+    void AddCookies(const QString &Value) { Session->Jar.AddCookies(Value); }
     static QString GetCookies(const QString &Data);
     // The host part of Url; unless a proxy is on, the next connection goes there.
-    QString IsServer(const QString &Url) { return Session.IsServer(Url); }
+    QString IsServer(const QString &Url) { return Session->IsServer(Url); }
     static QString DeUTF(const QString &sInput);
     static QString ToUTF(const QString &strSrc);
     static QString URLEncode(const QString &sWork);
@@ -87,7 +89,7 @@ public:
 
     // What this control's requests share with other exchanges of the program:
     // proxy, Referer, cookies, trusted certificates, TLS sessions.
-    HttpSession *session() { return &Session; }
+    HttpSession *session() { return Session; }
     // Shows a connection's state; at most one change a frame, an end at once.
     void showLight(Exchange::Light light);
 
@@ -109,7 +111,8 @@ private:
     QString resultText() const;
     void paintLight();
 
-    HttpSession Session;
+    HttpSession OwnSession;
+    HttpSession *Session;
     Exchange *Engine;
     QTimer *LightPace; // the light changes at most once a frame
     QWidget *I;

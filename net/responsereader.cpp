@@ -1,7 +1,7 @@
 #include "responsereader.h"
 
 #include "bytesink.h"
-#include "closedecision.h"
+#include "redirectmarker.h"
 
 namespace {
 
@@ -63,9 +63,9 @@ void ResponseReader::scanForMarkers(QByteArrayView bytes)
     if (!Tail.isEmpty()) {
         QByteArray border = Tail;
         border += bytes.first(qMin(bytes.size(), MarkerCarry));
-        MarkerSeen = CloseDecision::hasRedirectMarker(border);
+        MarkerSeen = HasRedirectMarker(border);
     }
-    MarkerSeen = MarkerSeen || CloseDecision::hasRedirectMarker(bytes);
+    MarkerSeen = MarkerSeen || HasRedirectMarker(bytes);
     if (bytes.size() >= MarkerCarry) {
         Tail = bytes.last(MarkerCarry).toByteArray();
     } else {

@@ -40,7 +40,7 @@ while IFS= read -r -d '' binary; do
       status=1
     fi
   done < <("$objdump" -p "$binary" | sed -n 's/^\s*DLL Name: //p')
-done < <(find "$root" \( -iname '*.exe' -o -iname '*.dll' \) -print0)
+done < <(find "$root" \( -iname '*.exe' -o -iname '*.com' -o -iname '*.dll' \) -print0)
 
 # Plugins are loaded by name, not imported; every other DLL must be imported.
 while IFS= read -r -d '' dll; do
@@ -58,10 +58,8 @@ for file in qt.conf translations/qtbase_ru.qm licenses/Tunetrawl-LICENSE.txt; do
 done
 
 # Subsystem 2 is a window program, 3 a console one.
-headers=$("$objdump" -p "$root/tunetrawl.exe")
-grep -q '^Subsystem\s*0*2\s' <<<"$headers" || {
-  echo "tunetrawl.exe is not a window program" >&2
-  status=1
-}
+subsystem() { "$objdump" -p "$1" | sed -n 's/^Subsystem\s*0*\([0-9]*\)\s.*/\1/p'; }
+[ "$(subsystem "$root/tunetrawl.exe")" = 2 ] || { echo "tunetrawl.exe is not a window program" >&2; status=1; }
+[ "$(subsystem "$root/tunetrawl.com")" = 3 ] || { echo "tunetrawl.com is not a console program" >&2; status=1; }
 [ $status -eq 0 ] && echo "$(basename "$zip"): $(find "$root" -iname '*.dll' | wc -l) DLLs, all imported or plugins; every import found"
 exit $status

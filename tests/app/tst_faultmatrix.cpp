@@ -113,7 +113,7 @@ void tst_FaultMatrix::pageFaults()
     closed.close();
 
     HostileFixture fx(port);
-    Main &window = *fx.window;
+    TestWindow &window = *fx.window;
     window.setMaxPageSize(4096);
     QVERIFY(fx.pick(Nashe));
 
@@ -219,7 +219,7 @@ void tst_FaultMatrix::songFaults()
                                              {good.url(u"/3"_s), u"Good 3"_s},
                                              {good.url(u"/4"_s), u"Good 4"_s}}))});
     HostileFixture fx(pageServer.port());
-    Main &window = *fx.window;
+    TestWindow &window = *fx.window;
     const QTemporaryDir &dir = fx.dir;
     QVERIFY(fx.pick(Nashe));
     QCOMPARE(window.SongCount(), 4);

@@ -24,7 +24,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<WindowFixture> fx;
-    Main *window = nullptr;
+    TestWindow *window = nullptr;
 };
 
 void tst_WindowButtons::init()

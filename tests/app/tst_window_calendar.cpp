@@ -37,7 +37,7 @@ private:
     void OpenCalendar();
 
     std::unique_ptr<WindowFixture> fx;
-    Main *window = nullptr;
+    TestWindow *window = nullptr;
 };
 
 void tst_WindowCalendar::initTestCase()

@@ -1,15 +1,78 @@
 #pragma once
 
+#include "check.h"
 #include "fakeprompts.h"
+#include "g.h"
 #include "mainwindow.h"
+#include "playlistmodel.h"
+#include "progressbox.h"
+#include "songlist.h"
+#include "statusline.h"
+#include "uccalendar.h"
+#include "xpb.h"
 
 #include <QComboBox>
 #include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
+
+// The window with its parts found by their designer names, as assistive tools
+// find them, and the workflow's answers about the songs it shows.
+class TestWindow : public Main
+{
+public:
+    template<typename T> T *part(const char16_t *name) const
+    {
+        return findChild<T *>(QString::fromUtf16(name));
+    }
+
+    QLabel *const bg = part<QLabel>(u"bg");
+    QLineEdit *const Text1 = part<QLineEdit>(u"Text1");
+    QComboBox *const Combo1 = part<QComboBox>(u"Combo1");
+    XpB *const Command1 = part<XpB>(u"Command1");
+    QListView *const List1 = part<QListView>(u"List1");
+    PlaylistModel *const Playlist = part<PlaylistModel>(u"Playlist");
+    Check *const Check1 = part<Check>(u"Check1");
+    QLabel *const Label2 = part<QLabel>(u"Label2");
+    Check *const Check2 = part<Check>(u"Check2");
+    QLabel *const Label3 = part<QLabel>(u"Label3");
+    Check *const Check3 = part<Check>(u"Check3");
+    QLabel *const Label4 = part<QLabel>(u"Label4");
+    QLineEdit *const Text2 = part<QLineEdit>(u"Text2");
+    XpB *const XpB1 = part<XpB>(u"XpB1");
+    ProgressBox *const Progress = part<ProgressBox>(u"Progress");
+    QLabel *const ImagPr = part<QLabel>(u"ImagPr");
+    QLabel *const PercLabel2 = part<QLabel>(u"PercLabel2");
+    QLabel *const PercLabel = part<QLabel>(u"PercLabel");
+    ::G *const G = part<::G>(u"G");
+    StatusLine *const st = part<StatusLine>(u"st");
+    ucCalendar *const Cal = part<ucCalendar>(u"Cal");
+    QTimer *const MT = part<QTimer>(u"MT");
+
+    SongList *songs() const { return workflow()->songs(); }
+    int SongCount() const { return songs()->count(); }
+    bool IsMarked(int row) const { return songs()->isMarked(row); }
+    void SetMarked(int row, bool marked) { songs()->setMarked(row, marked); }
+    int MarkedCount() const { return songs()->markedCount(); }
+    QList<SongEntry> Songs() const
+    {
+        QList<SongEntry> entries;
+        for (int row = 0; row < SongCount(); ++row)
+            entries.append(songs()->song(row));
+        return entries;
+    }
+    QString StationSlug() const { return workflow()->stationSlug(); }
+    bool Busy() const { return workflow()->busy(); }
+    DownloadRun *CurrentRun() const { return workflow()->currentRun(); }
+    void setMaxPageSize(qint64 bytes) { workflow()->setMaxPageSize(bytes); }
+};
 
 // The real window with a real client, a settings store of its own, scripted
 // dialogs and short network waits (no test waits for the real 5 s watchdog). The
@@ -20,7 +83,7 @@ struct WindowFixture
     QList<FakePrompts::Shown> shown;
     QStringList opened;
     FakePrompts *prompts = nullptr;
-    std::unique_ptr<Main> window;
+    std::unique_ptr<TestWindow> window;
     Main::NetworkTimings timings{{300, 1500, 20, 0}, 10000, 1500};
 
     QString settingsPath() const { return dir.filePath(QStringLiteral("tunetrawl.conf")); }
@@ -46,11 +109,11 @@ struct WindowFixture
     }
 
     // A new window over the store, not started yet.
-    Main *createWindow()
+    TestWindow *createWindow()
     {
         shown.clear();
         opened.clear();
-        window = std::make_unique<Main>();
+        window = std::make_unique<TestWindow>();
         auto fake = std::make_unique<FakePrompts>(&shown, &opened);
         prompts = fake.get();
         window->setPrompts(std::move(fake));

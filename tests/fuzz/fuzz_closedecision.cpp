@@ -8,6 +8,7 @@
 
 #include "closedecision.h"
 #include "fuzzcheck.h"
+#include "redirectmarker.h"
 #include "redirecttarget.h"
 #include "requesttext.h"
 #include "responsereader.h"
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         current = u"http://h.com/a/b"_s;
     const QByteArray received = rest.sliced(lf + 1).toByteArray();
 
-    FUZZ_CHECK(CloseDecision::hasRedirectMarker(received) == HasMarker(received));
+    FUZZ_CHECK(HasRedirectMarker(received) == HasMarker(received));
 
     const CloseDecision decision = CloseDecision::decide(received, current, redirects, sends);
     if (received.isEmpty()) {

@@ -14,9 +14,9 @@
 //             chunks of that many bytes plus one (bit 6: sizes in upper case); no
 //             long head then
 
-#include "closedecision.h"
 #include "fuzzcheck.h"
 #include "receivebuffer.h"
+#include "redirectmarker.h"
 #include "responsereader.h"
 #include "responsesummary.h"
 
@@ -238,7 +238,7 @@ void CheckKeep(Keep keep, const QByteArray &response, const QList<QByteArrayView
         FUZZ_SAME(kept, keep == Keep::WholeResponse ? response : QByteArray());
         FUZZ_CHECK(!reader.complete());
         FUZZ_CHECK(!ResponseSummary::of(reader, End::Orderly).whole());
-        FUZZ_CHECK(reader.redirectMarkerSeen() == CloseDecision::hasRedirectMarker(response));
+        FUZZ_CHECK(reader.redirectMarkerSeen() == HasRedirectMarker(response));
     } else {
         const QByteArray head = response.first(headEnd + 4);
         const QByteArrayView wire = QByteArrayView(response).sliced(head.size());
@@ -272,9 +272,8 @@ void CheckKeep(Keep keep, const QByteArray &response, const QList<QByteArrayView
         FUZZ_CHECK(body.size() <= wire.size()); // never more than arrived
         FUZZ_CHECK(reader.complete() == complete);
         FUZZ_CHECK(reader.framingBroken() == broken);
-        FUZZ_CHECK(
-            reader.redirectMarkerSeen() ==
-            CloseDecision::hasRedirectMarker(QByteArrayView(response).first(head.size() + used)));
+        FUZZ_CHECK(reader.redirectMarkerSeen() ==
+                   HasRedirectMarker(QByteArrayView(response).first(head.size() + used)));
 
         for (const End ended : {End::Orderly, End::Reset, End::Unknown}) {
             const ResponseSummary summary = ResponseSummary::of(reader, ended);

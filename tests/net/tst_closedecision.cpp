@@ -1,4 +1,5 @@
 #include "closedecision.h"
+#include "redirectmarker.h"
 #include "redirecttarget.h"
 #include "responsereader.h"
 
@@ -136,7 +137,7 @@ void tst_CloseDecision::redirectMarkers()
 {
     QFETCH(QByteArray, response);
     QFETCH(bool, redirect);
-    QCOMPARE(CloseDecision::hasRedirectMarker(response), redirect);
+    QCOMPARE(HasRedirectMarker(response), redirect);
 }
 
 void tst_CloseDecision::decision_data()

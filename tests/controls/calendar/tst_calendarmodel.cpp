@@ -1,4 +1,5 @@
 #include "calendarmodel.h"
+#include "formdesign.h"
 #include "propertybag.h"
 
 #include <QLocale>
@@ -152,19 +153,7 @@ void tst_CalendarModel::newControlDefaults()
 void tst_CalendarModel::loadsTheMainWindowCalendar()
 {
     // As the main window's saved instance has it: lower-case keys.
-    QFont font(u"MS Sans Serif"_s);
-    font.setPointSizeF(8.25);
-    QFont bold = font;
-    bold.setBold(true);
-    PropertyBag bag;
-    bag.WriteProperty(u"font"_s, font);
-    bag.WriteProperty(u"activedayfont"_s, bold);
-    bag.WriteProperty(u"monthnamefont"_s, bold);
-    bag.WriteProperty(u"activedate"_s, u"18.06.2014"_s);
-    bag.WriteProperty(u"linestyle"_s, 3);
-    bag.WriteProperty(u"borderstyle"_s, 0);
-    bag.WriteProperty(u"firstdayofweek"_s, 2);
-
+    const PropertyBag bag = FormDesign::SavedProperties(u"Cal");
     CalendarModel model;
     model.ReadProperties(bag, QFont(u"Other"_s, 12), today);
     QCOMPARE(model.ActiveDate(), u"18.06.2014"_s);

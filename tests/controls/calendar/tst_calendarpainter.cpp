@@ -2,6 +2,7 @@
 #include "calendarmenustyle.h"
 #include "calendarmodel.h"
 #include "calendarpainter.h"
+#include "formdesign.h"
 #include "propertybag.h"
 
 #include <QPainter>
@@ -93,13 +94,12 @@ void tst_CalendarPainter::initTestCase()
 
 CalendarModel tst_CalendarPainter::MainWindowModel()
 {
+    // The window's calendar, drawn in a font every test machine has.
     QFont font(u"DejaVu Sans"_s);
     font.setPointSizeF(8.25);
-    PropertyBag bag;
-    bag.WriteProperty(u"activedate"_s, u"18.06.2014"_s);
-    bag.WriteProperty(u"linestyle"_s, 3);
-    bag.WriteProperty(u"borderstyle"_s, 0);
-    bag.WriteProperty(u"firstdayofweek"_s, 2);
+    PropertyBag bag = FormDesign::SavedProperties(u"Cal");
+    for (const QString &key : {u"font"_s, u"activedayfont"_s, u"monthnamefont"_s})
+        bag.WriteProperty(key, font);
     CalendarModel model;
     model.ReadProperties(bag, font);
     // Lines apart from the header colour they default to.

@@ -4,12 +4,12 @@ using namespace Qt::StringLiterals;
 
 SongOutcome SongOutcome::present()
 {
-    return {Kind::Present, u"Файл уже есть"_s};
+    return {Kind::Present, u"Файл уже есть"_s, {}, -1};
 }
 
 SongOutcome SongOutcome::noAddress()
 {
-    return {Kind::NoAddress, u"Нет адреса"_s};
+    return {Kind::NoAddress, u"Нет адреса"_s, {}, -1};
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "exchange.h"
-#include "playlist.h"
+#include "runorder.h"
 #include "runreport.h"
 #include "songoutcome.h"
 
@@ -12,17 +12,20 @@
 #include <QThreadPool>
 
 #include <memory>
+#include <vector>
 
 class CommitQueue;
 class HttpSession;
 class PartFile;
 class TargetFolder;
 
-// A download run: walks the songs in page order and fetches every marked one that
-// is not on disk yet, up to Parallel at once, each streamed into a part file that
-// becomes the song only when it is whole. Driven by its exchanges' and its commit
-// queue's signals; no window, no nested event loop. The owner starts it, shows
-// what it reports and learns its end from finished().
+// A download run: fetches every marked song that is not on disk yet, in the order
+// RunOrder gives, up to Parallel at once, each streamed into a part file that
+// becomes the song only when it is whole. Driven by its exchanges', its file
+// thread's and its commit queue's signals, each taken from the event loop, so no
+// step runs inside another; no window, no nested event loop. Songs are named by
+// their ids. The owner starts it, shows what it reports and learns its end from
+// finished().
 class DownloadRun : public QObject
 {
     Q_OBJECT
@@ -37,15 +40,7 @@ public:
     };
     Q_ENUM(State)
 
-    // What the run asks as it reaches a song: its mark, and whether file names go
-    // without numbers. Both are read anew for every song.
-    class Marks
-    {
-    public:
-        virtual ~Marks() = default;
-        virtual bool isMarked(int row) const = 0;
-        virtual bool noNumbers() const = 0;
-    };
+    using Marks = RunOrder::Marks;
 
     struct Settings
     {
@@ -57,7 +52,7 @@ public:
 
     static constexpr int MaxParallel = 8;
 
-    DownloadRun(QList<SongEntry> songs, const Marks *marks, HttpSession *session,
+    DownloadRun(QList<IdentifiedSong> songs, const Marks *marks, HttpSession *session,
                 QObject *parent = nullptr);
     ~DownloadRun() override;
 
@@ -70,11 +65,13 @@ public:
     const RunTally &tally() const { return Tally; }
     // The most songs that were in flight at once.
     int peakInFlight() const { return Peak; }
+    // Where the songs go, with a trailing separator, once the folder is open.
+    QString folderPath() const;
 
 Q_SIGNALS:
     // A song's fetch begins: the ordinal-th of total songs the run fetches.
-    void songStarted(int row, int ordinal, int total);
-    void songFinished(int row, const SongOutcome &outcome);
+    void songStarted(SongId song, int ordinal, int total);
+    void songFinished(SongId song, const SongOutcome &outcome);
     // The run as a whole, 0 to 100.
     void progressChanged(int percent);
     // The latest state of any of its connections.
@@ -83,30 +80,41 @@ Q_SIGNALS:
     void finished(const RunTally &tally, const QString &failure);
 
 private:
-    struct Slot
+    // One song on its way from the server to its name on disk. It holds an
+    // exchange (one of Parallel) until its body has come; its name stays taken
+    // until the file is committed.
+    struct Transfer
     {
-        int row = -1; // -1: free
+        enum class Step { WaitingForPart, Fetching, Committing };
+        Step step = Step::WaitingForPart;
+        SongId song = 0;
+        int index = -1; // into the order
         QString name;
+        int tag = 0; // the commit's
         std::shared_ptr<PartFile> part;
         Exchange *exchange = nullptr;
-        double fraction = 0;
+        double fraction = 0; // of its body, while fetching
+        qint64 bytes = 0;    // of the whole body, once it came
     };
 
     void folderReady(std::shared_ptr<TargetFolder> folder, const QString &failedAt);
     void advance();
+    void begin(const RunOrder::Step &step, Exchange *exchange);
     bool nameBusy(const QString &name) const;
     void orderParts();
     void partMade(std::shared_ptr<PartFile> part);
-    void fetch(Slot *slot, std::shared_ptr<PartFile> part);
-    void fetched(Slot *slot);
-    void committed(int row, int result);
-    void release(Slot *slot);
-    void report(int row, const SongOutcome &outcome);
+    void fetch(Transfer *transfer, std::shared_ptr<PartFile> part);
+    void fetched(Exchange *exchange);
+    void committed(int tag, int result);
+    Transfer *holding(Exchange *exchange) const;
+    Transfer *committing(int tag) const;
+    int waitingForParts() const;
+    void end(Transfer *transfer);
+    void report(SongId song, SongOutcome outcome, const QString &name);
     void updateProgress();
     void finishIfDone();
 
-    QList<SongEntry> Songs;
-    const Marks *MarksSource;
+    RunOrder Order;
     HttpSession *Session;
     Settings Options;
     State Current = State::Idle;
@@ -114,19 +122,16 @@ private:
     QString FailedAt;
 
     std::shared_ptr<TargetFolder> Folder;
-    std::vector<std::unique_ptr<Slot>> Slots;
+    QList<Exchange *> Exchanges;     // Parallel of them, for the whole run
+    QList<Exchange *> FreeExchanges; // those no transfer holds
+    std::vector<std::unique_ptr<Transfer>> Transfers;
     CommitQueue *Commits = nullptr;
-    QThreadPool FileThread; // creates part files off the window's thread
+    QThreadPool FileThread; // makes folders and part files off the caller's thread
     QList<std::shared_ptr<PartFile>> ReadyParts;
-    int PartsOrdered = 0;          // being made
-    QList<Slot *> WaitingForParts; // songs whose part file is not there yet
+    int PartsOrdered = 0; // being made
+    int NextTag = 0;
 
-    int NextRow = 0;
-    QList<bool> CountedMarked; // rows counted into Total at the start
-    int Total = 0;             // songs to fetch
-    int Reached = 0;           // of them, reached so far
-    int Done = 0;              // of them, ended
+    int Done = 0; // songs counted in the total that have ended
     int ShownPercent = -1;
-    bool Advancing = false;
     int Peak = 0;
 };

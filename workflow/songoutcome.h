@@ -18,12 +18,14 @@ struct SongOutcome
     };
 
     Kind kind = Kind::Failed;
-    QString reason; // empty for Stored
+    QString reason;    // empty for Stored
+    QString file;      // the song's file name in the run's folder; "" when none was made up
+    qint64 bytes = -1; // of a stored song's file
 
-    static SongOutcome stored() { return {Kind::Stored, {}}; }
+    static SongOutcome stored() { return {Kind::Stored, {}, {}, -1}; }
     static SongOutcome present();
     static SongOutcome noAddress();
-    static SongOutcome failed(const QString &reason) { return {Kind::Failed, reason}; }
+    static SongOutcome failed(const QString &reason) { return {Kind::Failed, reason, {}, -1}; }
 
     // What a finished fetch gives: nothing when the response is a whole song, else
     // the failure that says why not.
