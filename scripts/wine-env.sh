@@ -16,4 +16,5 @@ fi
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 threads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
 export WINEPATH="Z:${qt//\//\\}\\bin;Z:${runtime//\//\\};Z:${threads//\//\\}"
-export QT_PLUGIN_PATH="Z:$qt/plugins"
+# Wine hands QT_* variables to Windows programs only as WINEQT_*.
+export WINEQT_PLUGIN_PATH="Z:$qt/plugins"

@@ -8,6 +8,10 @@ exe=$1
 shift
 : "${WINEPREFIX:?run through scripts/test-windows.sh, which sets up the Wine prefix}"
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine keeps QT_* variables from Windows programs unless they come as WINEQT_*.
+while IFS='=' read -r name value; do
+  export "WINE$name=$value"
+done < <(env | grep '^QT_[A-Z_]*=')
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 wine "$exe" "$@" -o "Z:$out/result.txt,txt" </dev/null >"$out/stdout.txt" 2>"$out/stderr.txt"

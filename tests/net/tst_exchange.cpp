@@ -49,7 +49,8 @@ struct Run
         QSignalSpy finished(&exchange, &Exchange::finished);
         exchange.start({url, 1, {}, false}, &sink, ResponseReader::Keep::BodyOnly,
                        Exchange::Start::Now, resume);
-        return finished.wait(10000) && finished.size() == 1;
+        // A start at once may end inside the call: Windows refuses a connection there.
+        return (!finished.isEmpty() || finished.wait(10000)) && finished.size() == 1;
     }
 };
 

@@ -1,6 +1,7 @@
 #include "g.h"
 #include "receivebuffer.h"
 #include "scriptedserver.h"
+#include "underwine.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -631,6 +632,8 @@ void tst_G::streamedBodies()
     QFETCH(QByteArray, body);
     QFETCH(bool, whole);
     QFETCH(int, percentReports);
+    if (reply.End == ScriptedServer::Ending::Reset && UnderWine())
+        QSKIP("Wine's sockets tell a reset from an orderly close neither by state nor by a read");
     // A redirect first: only the final body may reach the sink.
     ScriptedServer server(
         {ScriptedServer::respond(redirect("302 Found", "/song", "Content-Length: 5\r\n") + "moved"),

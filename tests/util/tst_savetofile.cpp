@@ -87,10 +87,12 @@ void tst_SaveToFile::refusesFolderAsTarget()
     QVERIFY(QDir(dir->path()).mkdir(u"taken"_s));
     QVERIFY(!SaveToFile(dir->filePath(u"taken"_s), "data"));
     QVERIFY(QFileInfo(dir->filePath(u"taken"_s)).isDir());
+#ifndef Q_OS_WIN // QFile::link makes a shortcut there, which is a file like any other
     // Nor is a link that leads nowhere followed to write elsewhere.
     QVERIFY(QFile::link(dir->filePath(u"elsewhere"_s), dir->filePath(u"link.mp3"_s)));
     QVERIFY(!SaveToFile(dir->filePath(u"link.mp3"_s), "data"));
     QVERIFY(!QFileInfo::exists(dir->filePath(u"elsewhere"_s)));
+#endif
 }
 
 void tst_SaveToFile::leavesNoTemporaryFiles()

@@ -15,7 +15,11 @@
 #include <QTest>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <csignal>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -29,7 +33,25 @@ QByteArray ReadFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// A stop request as the user gives one: a signal on Unix; on Windows Ctrl+Break
+// to the program's own process group (Ctrl+C cannot be aimed at one group).
+enum class Interrupt { CtrlC, Term, CtrlBreak };
+
+#ifdef Q_OS_WIN
+void Send(Interrupt, qint64 pid)
+{
+    GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, DWORD(pid));
+}
+#else
+void Send(Interrupt interrupt, qint64 pid)
+{
+    ::kill(pid_t(pid), interrupt == Interrupt::Term ? SIGTERM : SIGINT);
+}
+#endif
+
 } // namespace
+
+Q_DECLARE_METATYPE(Interrupt)
 
 class tst_CommandJob : public QObject
 {
@@ -52,8 +74,32 @@ private:
     };
     Ran run(const QStringList &arguments, const std::function<void(QProcess &)> &started = {});
     QString settingsFile() const { return dir->filePath(u"config/tunetrawl/tunetrawl.conf"_s); }
-    QString music() const { return dir->filePath(u"music"_s); }
-    QString stationFolder() const { return music() + u"/Наше Радио/"_s; }
+    // The store the program reads: the INI file under XDG_CONFIG_HOME; on
+    // Windows the registry, which no environment moves.
+    std::unique_ptr<QSettings> store() const
+    {
+#ifdef Q_OS_WIN
+        return std::make_unique<QSettings>(u"tunetrawl"_s, u"tunetrawl"_s);
+#else
+        return std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat);
+#endif
+    }
+    QString storedValues() const
+    {
+        const std::unique_ptr<QSettings> settings = store();
+        QString values;
+        for (const QString &key : settings->allKeys())
+            values += key + u'=' + settings->value(key).toString() + u'\n';
+        return values;
+    }
+    QString music() const
+    {
+        return dir->filePath(u"music"_s);
+    }
+    QString stationFolder() const
+    {
+        return music() + u"/Наше Радио/"_s;
+    }
     QString title(int position) const
     {
         const SiteContent::Song song = SiteContent::Songs(u"nashe"_s, Day, 14).at(position - 1);
@@ -72,9 +118,10 @@ void tst_CommandJob::init()
     QVERIFY(site->listen());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir().mkpath(music()));
-    QSettings store(settingsFile(), QSettings::IniFormat);
-    store.setValue(u"Main/ChartHost"_s, site->hostAndPort());
-    store.setValue(u"Main/UpdateHost"_s, site->hostAndPort());
+    const std::unique_ptr<QSettings> settings = store();
+    settings->clear();
+    settings->setValue(u"Main/ChartHost"_s, site->hostAndPort());
+    settings->setValue(u"Main/UpdateHost"_s, site->hostAndPort());
 }
 
 tst_CommandJob::Ran tst_CommandJob::run(const QStringList &arguments,
@@ -88,6 +135,15 @@ tst_CommandJob::Ran tst_CommandJob::run(const QStringList &arguments,
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(dir->path());
     QSignalSpy finished(&program, &QProcess::finished);
+#ifdef Q_OS_WIN
+    // A process group of its own, so that Ctrl+Break reaches it and not this test.
+    program.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *process) {
+        process->flags |= CREATE_NEW_PROCESS_GROUP;
+    });
+    // And a console to share: console events travel through one.
+    if (!GetConsoleWindow())
+        AllocConsole();
+#endif
     program.start(QStringLiteral(TUNETRAWL_BINARY), arguments);
     if (started)
         started(program);
@@ -149,10 +205,9 @@ void tst_CommandJob::exitCodes()
     if (siteGone) {
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        QSettings(settingsFile(), QSettings::IniFormat)
-            .setValue(u"Main/ChartHost"_s, u"127.0.0.1:%1"_s.arg(closed.serverPort()));
+        store()->setValue(u"Main/ChartHost"_s, u"127.0.0.1:%1"_s.arg(closed.serverPort()));
     }
-    const QByteArray settings = ReadFile(settingsFile());
+    const QString settings = storedValues();
 
     const Ran ran = run(arguments);
     QVERIFY2(ran.exitCode == exitCode, qPrintable(ran.err));
@@ -160,7 +215,7 @@ void tst_CommandJob::exitCodes()
     QVERIFY2(line.match(ran.out).hasMatch(), qPrintable(ran.out));
     QVERIFY2(ran.err.contains(inErr), qPrintable(ran.err));
     // A scheduled job never changes what the window finds at its next start.
-    QCOMPARE(ReadFile(settingsFile()), settings);
+    QCOMPARE(storedValues(), settings);
     if (exitCode != 0)
         return;
     // One line a song as it ended; each file holds the bytes served.
@@ -217,21 +272,25 @@ void tst_CommandJob::onlyNewFetchesNothingPresent()
 
 void tst_CommandJob::interruptLeavesNoPartFile_data()
 {
-    QTest::addColumn<int>("signal");
-    QTest::newRow("Ctrl+C") << int(SIGINT);
-    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::addColumn<Interrupt>("interrupt");
+#ifdef Q_OS_WIN
+    QTest::newRow("Ctrl+Break") << Interrupt::CtrlBreak;
+#else
+    QTest::newRow("Ctrl+C") << Interrupt::CtrlC;
+    QTest::newRow("SIGTERM") << Interrupt::Term;
+#endif
 }
 
 void tst_CommandJob::interruptLeavesNoPartFile()
 {
-    QFETCH(int, signal);
+    QFETCH(Interrupt, interrupt);
     // Still arriving when stopped: songs 2 to 5.
     for (int position = 2; position <= 5; ++position)
         site->setSongFault(position, ChartSite::Fault::Silent);
     qint64 pid = 0;
     connect(site.get(), &ChartSite::requestSeen, this, [&](const QString &line) {
         if (line.endsWith(u"/5.mp3"_s))
-            QTimer::singleShot(100, this, [&] { ::kill(pid_t(pid), signal); });
+            QTimer::singleShot(100, this, [&] { Send(interrupt, pid); });
     });
     const Ran ran = run({u"--station"_s, u"nashe"_s, u"--date"_s, Day, u"--folder"_s, u"music"_s,
                          u"--parallel"_s, u"4"_s, u"--numbers"_s},
