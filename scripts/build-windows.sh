@@ -20,7 +20,10 @@ options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$tests" -DTUNETRAWL_BENCHMA
 [ "${CI:-}" != true ] || options+=(-DTUNETRAWL_WERROR=ON)
 # ctest runs each test program under Wine.
 [ "$tests" != ON ] || options+=(-DCMAKE_CROSSCOMPILING_EMULATOR="$top/scripts/wine-run.sh")
-"$qt/bin/qt-cmake" -S "$top" -B "$build" -G Ninja "${options[@]}"
+# Qt's toolchain file, chaining this checkout's (the one Qt was built with may
+# have been elsewhere).
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" "${options[@]}"
 cmake --build "$build"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")

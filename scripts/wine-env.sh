@@ -18,3 +18,12 @@ threads=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread
 export WINEPATH="Z:${qt//\//\\}\\bin;Z:${runtime//\//\\};Z:${threads//\//\\}"
 # Wine hands QT_* variables to Windows programs only as WINEQT_*.
 export WINEQT_PLUGIN_PATH="Z:$qt/plugins"
+# The offscreen platform of Qt for Windows reads fonts from one folder only:
+# the Cyrillic-capable ones the Linux tests use.
+fonts=$build/wine-fonts
+mkdir -p "$fonts"
+for font in /usr/share/fonts/truetype/liberation2/LiberationSans-*.ttf \
+  /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf; do
+  [ -e "$font" ] && ln -sf "$font" "$fonts/"
+done
+export WINEQT_QPA_FONTDIR="Z:$fonts"

@@ -14,7 +14,13 @@ while IFS='=' read -r name value; do
 done < <(env | grep '^QT_[A-Z_]*=')
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-wine "$exe" "$@" -o "Z:$out/result.txt,txt" </dev/null >"$out/stdout.txt" 2>"$out/stderr.txt"
+if [ -n "${TUNETRAWL_WINE_CONSOLE:-}" ]; then
+  # On a terminal of its own, for a test that needs a console (Wine makes one only there).
+  script -qec "$(printf '%q ' wine "$exe" "$@" -o "Z:$out/result.txt,txt")" /dev/null \
+    </dev/null >"$out/stdout.txt" 2>"$out/stderr.txt"
+else
+  wine "$exe" "$@" -o "Z:$out/result.txt,txt" </dev/null >"$out/stdout.txt" 2>"$out/stderr.txt"
+fi
 status=$?
 cat "$out/result.txt" 2>/dev/null
 # What the program wrote itself, and Wine's own complaints, when it failed.
