@@ -2,7 +2,8 @@
 # Builds the Windows program with its test suite (scripts/build-windows.sh) and
 # runs every test program under Wine, offscreen, in a Wine prefix of its own;
 # then checks the installed program in a real window (scripts/e2e-windows.sh).
-# A test that cannot run under Wine is listed by ctest as skipped, with why.
+# A test that cannot run under Wine is listed by ctest as skipped, with why;
+# the Linux servers the tests need run on this side, through scripts/process-host.py.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${WINDOWS_BUILD_DIR:-$top/build-windows}
@@ -11,6 +12,18 @@ build=${WINDOWS_BUILD_DIR:-$top/build-windows}
 export TUNETRAWL_DEPS_INSTALLED=1
 TUNETRAWL_WINDOWS_TESTS=ON WINDOWS_BUILD_DIR=$build "$top/scripts/build-windows.sh"
 . "$top/scripts/wine-env.sh" "$build"
+
+# The servers and tools the fixtures start (nginx, Apache, lighttpd, Python,
+# openssl, curl, mpg123) are Linux programs: a process host here runs them for
+# the tests, on a loopback port they find in TUNETRAWL_PROCESS_HOST.
+port_file=$(mktemp)
+rm -f "$port_file"
+"$top/scripts/process-host.py" "$port_file" &
+host_pid=$!
+trap 'kill $host_pid 2>/dev/null; rm -f "$port_file"' EXIT
+for _ in $(seq 50); do [ -s "$port_file" ] && break; sleep 0.1; done
+[ -s "$port_file" ] || { echo "test-windows.sh: the process host did not start" >&2; exit 1; }
+export TUNETRAWL_PROCESS_HOST=$(cat "$port_file")
 
 log=$build/ctest-wine.log
 started=$SECONDS

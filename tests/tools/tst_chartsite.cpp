@@ -1,4 +1,5 @@
 #include "chartsite.h"
+#include "hostprocess.h"
 #include "sitecontent.h"
 #include "songreply.h"
 #include "testcertificates.h"
@@ -171,7 +172,7 @@ void tst_ChartSite::songsArePlayableMp3s()
     for (int b = 0; b < 256; ++b)
         QVERIFY(body.contains(char(b)));
 
-    const QString decoder = QStandardPaths::findExecutable(u"mpg123"_s);
+    const QString decoder = HostProcess::findProgram(u"mpg123"_s);
     if (decoder.isEmpty())
         QSKIP("mpg123 is not installed");
     QTemporaryDir dir;
@@ -179,9 +180,11 @@ void tst_ChartSite::songsArePlayableMp3s()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(body);
     file.close();
-    QProcess mpg123;
-    mpg123.start(decoder, {u"-w"_s, dir.filePath(u"song.wav"_s), file.fileName()});
-    QVERIFY(mpg123.waitForFinished());
+    HostProcess mpg123;
+    QVERIFY2(mpg123.start(decoder, {u"-w"_s, HostProcess::hostPath(dir.filePath(u"song.wav"_s)),
+                                    HostProcess::hostPath(file.fileName())}),
+             qPrintable(mpg123.errorString()));
+    QVERIFY(mpg123.waitForFinished(30000));
     QCOMPARE(mpg123.exitCode(), 0);
     // Three seconds of 16-bit mono at 32 kHz, give or take a frame.
     QVERIFY(QFileInfo(dir.filePath(u"song.wav"_s)).size() > 150000);

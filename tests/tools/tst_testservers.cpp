@@ -1,4 +1,5 @@
 #include "apacheinstance.h"
+#include "hostprocess.h"
 #include "lighttpdinstance.h"
 #include "nginxinstance.h"
 #include "pythonhttpinstance.h"
@@ -6,9 +7,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,7 +98,7 @@ void tst_TestServers::writeFile(const QString &name, const QByteArray &bytes)
 
 void tst_TestServers::initTestCase()
 {
-    QVERIFY2(!QStandardPaths::findExecutable(u"curl"_s).isEmpty(),
+    QVERIFY2(!HostProcess::findProgram(u"curl"_s).isEmpty(),
              "curl is not installed (scripts/install-deps.sh installs it)");
     QVERIFY(Root.isValid());
     for (int b = 0; b < 256; ++b)
@@ -127,22 +126,31 @@ void tst_TestServers::initTestCase()
 
 tst_TestServers::Curl tst_TestServers::curl(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStandardPaths::findExecutable(u"curl"_s),
-                  QStringList{u"--silent"_s, u"--show-error"_s, u"--noproxy"_s, u"*"_s,
-                              u"--max-time"_s, u"20"_s, u"--http1.0"_s, u"--header"_s,
-                              u"Connection: Close"_s} +
-                      arguments);
+    // Its messages apart from what it fetched.
+    QTemporaryDir messages;
+    const QString errorFile = messages.filePath(u"stderr.txt"_s);
+    HostProcess process;
     Curl result;
+    if (!process.start(HostProcess::findProgram(u"curl"_s),
+                       QStringList{u"--silent"_s, u"--show-error"_s, u"--noproxy"_s, u"*"_s,
+                                   u"--max-time"_s, u"20"_s, u"--http1.0"_s, u"--header"_s,
+                                   u"Connection: Close"_s, u"--stderr"_s,
+                                   HostProcess::hostPath(errorFile)} +
+                           arguments)) {
+        result.error = process.errorString();
+        return result;
+    }
     if (!process.waitForFinished(30000)) {
         process.kill();
-        process.waitForFinished();
+        process.waitForFinished(5000);
         result.error = u"curl did not finish"_s;
         return result;
     }
     result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.error = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    result.out = process.output();
+    QFile error(errorFile);
+    if (error.open(QIODevice::ReadOnly))
+        result.error = QString::fromLocal8Bit(error.readAll()).trimmed();
     return result;
 }
 
@@ -321,7 +329,7 @@ void tst_TestServers::nginxOverTls()
     if (host != u"127.0.0.1")
         arguments << u"--resolve"_s << u"%1:%2:127.0.0.1"_s.arg(host).arg(nginx.port());
     if (!trusted.isEmpty())
-        arguments << u"--cacert"_s << trusted;
+        arguments << u"--cacert"_s << HostProcess::hostPath(trusted);
     const QString asked = u"https://%1:%2"_s.arg(host).arg(nginx.port());
     const Curl got = curl(arguments + QStringList{asked + Target});
     if (refusal.isEmpty()) {

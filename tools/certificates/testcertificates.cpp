@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
+#include "hostprocess.h"
+
 
 using namespace Qt::StringLiterals;
 
@@ -86,21 +86,20 @@ QByteArray readFile(const QString &name)
 
 QString TestCertificates::program()
 {
-    return QStandardPaths::findExecutable(u"openssl"_s);
+    return HostProcess::findProgram(u"openssl"_s);
 }
 
 bool TestCertificates::run(const QStringList &arguments)
 {
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
+    HostProcess openssl;
     openssl.setWorkingDirectory(Dir.path());
-    openssl.start(program(), arguments);
-    if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit ||
-        openssl.exitCode() != 0) {
+    if (!openssl.start(program(), arguments)) {
+        Error = u"openssl: "_s + openssl.errorString();
+        return false;
+    }
+    if (!openssl.waitForFinished(30000) || !openssl.exitedNormally() || openssl.exitCode() != 0) {
         Error = u"openssl "_s + arguments.join(u' ') + u": "_s +
-                (openssl.error() == QProcess::UnknownError
-                     ? QString::fromLocal8Bit(openssl.readAll()).trimmed()
-                     : openssl.errorString());
+                QString::fromLocal8Bit(openssl.output()).trimmed();
         return false;
     }
     return true;
@@ -109,7 +108,7 @@ bool TestCertificates::run(const QStringList &arguments)
 bool TestCertificates::signedByCa(const QString &name, const QString &commonName,
                                   const QString &extensions, const QStringList &validity)
 {
-    const QString config = Dir.filePath(u"openssl.cnf"_s);
+    const QString config = HostProcess::hostPath(Dir.filePath(u"openssl.cnf"_s));
     return run(QStringList{u"req"_s, u"-new"_s, u"-config"_s, config, u"-subj"_s,
                            u"/CN="_s + commonName} +
                NewEcKey +
@@ -141,13 +140,13 @@ bool TestCertificates::create()
         Error = u"cannot write into "_s + dir;
         return false;
     }
-    config.write(configText(dir).toUtf8());
+    config.write(configText(HostProcess::hostPath(dir)).toUtf8());
     serial.write("1000\n");
     config.close();
     serial.close();
     index.close();
 
-    const QString configFile = config.fileName();
+    const QString configFile = HostProcess::hostPath(config.fileName());
     const QStringList thirtyDays = {u"-days"_s, u"30"_s};
     const QStringList longAgo = {u"-startdate"_s, u"20200101000000Z"_s, u"-enddate"_s,
                                  u"20200201000000Z"_s};

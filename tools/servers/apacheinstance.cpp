@@ -5,10 +5,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#ifdef Q_OS_UNIX
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +24,8 @@ ApacheInstance::ApacheInstance() : ServerInstance(u"apache2"_s, program()) {}
 QString ApacheInstance::program()
 {
     // Without its modules the program alone cannot serve anything.
-    if (!QFileInfo::exists(QString::fromLatin1(Modules) + u"/mod_mpm_event.so"_s))
+    if (!QFileInfo::exists(HostProcess::localPath(QString::fromLatin1(Modules)) +
+                           u"/mod_mpm_event.so"_s))
         return {};
     return findProgram(u"apache2"_s);
 }
@@ -59,7 +56,7 @@ bool ApacheInstance::letWorkersRead()
 
 std::optional<QStringList> ApacheInstance::configure(quint16 port)
 {
-    const QString dir = folder();
+    const QString dir = hostFolder();
     QString text;
     text += u"ServerRoot \"%1\"\n"_s.arg(dir);
     text += u"DefaultRuntimeDir \"%1\"\n"_s.arg(dir);
@@ -69,24 +66,21 @@ std::optional<QStringList> ApacheInstance::configure(quint16 port)
     text += u"Mutex file:%1 default\n"_s.arg(dir);
     for (const QString &module : {u"mpm_event"_s, u"authz_core"_s, u"mime"_s, u"alias"_s, u"dir"_s})
         text += loadModule(module);
-#ifdef Q_OS_UNIX
-    if (::geteuid() == 0) {
-        const passwd *nobody = ::getpwnam("nobody");
-        if (!nobody) {
+    if (const HostProcess::Identity who = HostProcess::identity(); who.root) {
+        if (who.nobodyGroup < 0) {
             setError(u"apache2 will not serve as root and there is no user nobody"_s);
             return std::nullopt;
         }
         if (!letWorkersRead())
             return std::nullopt;
-        text += u"User nobody\nGroup #%1\n"_s.arg(nobody->pw_gid);
+        text += u"User nobody\nGroup #%1\n"_s.arg(who.nobodyGroup);
     }
-#endif
     text += u"StartServers 1\nThreadsPerChild 16\nMinSpareThreads 4\nMaxSpareThreads 32\n"_s;
     text += u"MaxRequestWorkers 64\n"_s;
     text += u"Listen 127.0.0.1:%1\n"_s.arg(port);
     text += u"ServerName 127.0.0.1\n"_s;
-    text += u"DocumentRoot \"%1\"\n"_s.arg(root());
-    text += u"<Directory \"%1\">\n  Require all granted\n</Directory>\n"_s.arg(root());
+    text += u"DocumentRoot \"%1\"\n"_s.arg(hostRoot());
+    text += u"<Directory \"%1\">\n  Require all granted\n</Directory>\n"_s.arg(hostRoot());
     // A folder named without its "/" is redirected to the name with it, as elsewhere.
     text += u"DirectoryIndex index.html\n"_s;
     // The same few types as the other servers, and no system types file.

@@ -11,9 +11,9 @@ QString LighttpdInstance::program()
 
 std::optional<QStringList> LighttpdInstance::configure(quint16 port)
 {
-    const QString dir = folder();
+    const QString dir = hostFolder();
     QString text;
-    text += u"server.document-root = \"%1\"\n"_s.arg(root());
+    text += u"server.document-root = \"%1\"\n"_s.arg(hostRoot());
     text += u"server.bind = \"127.0.0.1\"\n"_s;
     text += u"server.port = %1\n"_s.arg(port);
     text += u"server.pid-file = \"%1/lighttpd.pid\"\n"_s.arg(dir);

@@ -2,10 +2,6 @@
 
 #include <QDir>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 NginxInstance::NginxInstance() : ServerInstance(u"nginx"_s, program()) {}
@@ -31,15 +27,13 @@ void NginxInstance::setCertificate(const QString &certificateFile, const QString
 
 std::optional<QStringList> NginxInstance::configure(quint16 port)
 {
-    const QString dir = folder();
-    QDir(dir).mkpath(u"temp"_s);
+    QDir(folder()).mkpath(u"temp"_s);
+    const QString dir = hostFolder();
     QString text;
-#ifdef Q_OS_UNIX
     // A master started by root would hand its workers to an unprivileged user
     // who may not read our temporary folder.
-    if (::geteuid() == 0)
+    if (HostProcess::identity().root)
         text += u"user root root;\n"_s;
-#endif
     text += u"worker_processes 1;\n"_s;
     text += u"pid %1/nginx.pid;\n"_s.arg(dir);
     text += u"error_log %1/error.log warn;\n"_s.arg(dir);
@@ -56,10 +50,10 @@ std::optional<QStringList> NginxInstance::configure(quint16 port)
         text += u"    listen 127.0.0.1:%1;\n"_s.arg(port);
     } else {
         text += u"    listen 127.0.0.1:%1 ssl;\n"_s.arg(port);
-        text += u"    ssl_certificate \"%1\";\n"_s.arg(CertificateFile);
-        text += u"    ssl_certificate_key \"%1\";\n"_s.arg(KeyFile);
+        text += u"    ssl_certificate \"%1\";\n"_s.arg(HostProcess::hostPath(CertificateFile));
+        text += u"    ssl_certificate_key \"%1\";\n"_s.arg(HostProcess::hostPath(KeyFile));
     }
-    text += u"    root \"%1\";\n"_s.arg(root());
+    text += u"    root \"%1\";\n"_s.arg(hostRoot());
     for (const ServerRedirect &r : redirects())
         text += u"    location = %1 { return %2 %3; }\n"_s.arg(r.from).arg(r.status).arg(r.to);
     if (!Directives.isEmpty())

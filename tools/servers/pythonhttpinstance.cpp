@@ -8,12 +8,13 @@ PythonHttpInstance::PythonHttpInstance() : ServerInstance(u"python3 -m http.serv
 
 QString PythonHttpInstance::program()
 {
-    const QFileInfo debian(u"/usr/bin/python3"_s);
-    return debian.isExecutable() ? debian.filePath() : QString();
+    // Debian's own, not whichever python3 comes first on the PATH.
+    const QString debian = u"/usr/bin/python3"_s;
+    return QFileInfo::exists(HostProcess::localPath(debian)) ? debian : QString();
 }
 
 std::optional<QStringList> PythonHttpInstance::configure(quint16 port)
 {
     return QStringList{u"-m"_s,          u"http.server"_s, u"--bind"_s,          u"127.0.0.1"_s,
-                       u"--directory"_s, root(),           QString::number(port)};
+                       u"--directory"_s, hostRoot(),           QString::number(port)};
 }

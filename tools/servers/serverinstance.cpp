@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -63,10 +62,7 @@ ServerInstance::~ServerInstance()
 
 QString ServerInstance::findProgram(const QString &name)
 {
-    QString found = QStandardPaths::findExecutable(name);
-    if (found.isEmpty())
-        found = QStandardPaths::findExecutable(name, {u"/usr/sbin"_s, u"/usr/local/sbin"_s});
-    return found;
+    return HostProcess::findProgram(name, {u"/usr/sbin"_s, u"/usr/local/sbin"_s});
 }
 
 QString ServerInstance::url(const QString &path) const
@@ -125,27 +121,24 @@ bool ServerInstance::startOn(quint16 port)
         QFile::remove(Dir.filePath(name));
     // Into a file rather than a pipe: a server that logs every request would
     // block once nobody read a full pipe.
-    Process.setProcessChannelMode(QProcess::MergedChannels);
-    Process.setStandardOutputFile(Dir.filePath(QString::fromLatin1(OutputLog)));
+    Process.setOutputFile(Dir.filePath(QString::fromLatin1(OutputLog)));
     Process.setWorkingDirectory(Dir.path());
-    Process.start(Executable, *arguments);
-    if (!Process.waitForStarted(5000)) {
+    if (!Process.start(Executable, *arguments)) {
         Error = Process.errorString();
         return false;
     }
     const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && Process.state() == QProcess::Running) {
+    while (!deadline.hasExpired() && Process.isRunning()) {
         QTcpSocket probe;
         probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(200) && !Process.waitForFinished(0) &&
-            Process.state() == QProcess::Running) {
+        if (probe.waitForConnected(200) && Process.isRunning()) {
             Port = port;
             return true;
         }
         // Also the one way to learn of an exit without an event loop.
         Process.waitForFinished(20);
     }
-    const bool exited = Process.state() == QProcess::NotRunning;
+    const bool exited = !Process.isRunning();
     stop();
     Error = startFailure();
     if (Error.isEmpty()) {
@@ -180,7 +173,7 @@ bool ServerInstance::writeFile(const QString &name, const QString &text)
 void ServerInstance::stop()
 {
     Port = 0;
-    if (Process.state() == QProcess::NotRunning)
+    if (!Process.isRunning())
         return;
     Process.terminate(); // every one of these servers shuts down on SIGTERM
     if (!Process.waitForFinished(5000)) {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "hostprocess.h"
+
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -17,9 +18,9 @@ struct ServerRedirect
     int status = 302;
 };
 
-// A real web server run as an ordinary child process on a free port of
-// 127.0.0.1, with its configuration, pid file and logs in a temporary folder of
-// its own. Serves one folder; stopped when the object goes. Each server program
+// A real web server run as an ordinary child process (a HostProcess) on a free
+// port of 127.0.0.1, with its configuration, pid file and logs in a temporary
+// folder of its own. Serves one folder; stopped when the object goes. Each server program
 // is a subclass that only writes its configuration; each has a static program()
 // that finds it.
 class ServerInstance
@@ -61,6 +62,9 @@ protected:
 
     QString folder() const { return Dir.path(); }
     QString root() const { return Root; }
+    // The same two as the server program names them in its configuration.
+    QString hostFolder() const { return HostProcess::hostPath(folder()); }
+    QString hostRoot() const { return HostProcess::hostPath(root()); }
     const QList<ServerRedirect> &redirects() const { return Redirects; }
     // Writes text to folder()/name; false (with the error text set) when it cannot.
     bool writeFile(const QString &name, const QString &text);
@@ -73,7 +77,7 @@ private:
     const QString Name;
     const QString Executable;
     QTemporaryDir Dir;
-    QProcess Process;
+    HostProcess Process;
     QString Root;
     QList<ServerRedirect> Redirects;
     quint16 Port = 0;
