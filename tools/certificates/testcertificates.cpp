@@ -1,9 +1,8 @@
 #include "testcertificates.h"
 
+#include "hostprocess.h"
 #include <QDir>
 #include <QFile>
-#include "hostprocess.h"
-
 
 using namespace Qt::StringLiterals;
 

@@ -17,7 +17,7 @@ class HostProcess
 public:
     struct Identity
     {
-        bool root = false; // the programs run with root's rights
+        bool root = false;    // the programs run with root's rights
         int nobodyGroup = -1; // the group of the user nobody, -1 when there is none
     };
 

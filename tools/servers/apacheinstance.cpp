@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-
 using namespace Qt::StringLiterals;
 
 namespace {

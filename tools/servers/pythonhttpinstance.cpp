@@ -16,5 +16,5 @@ QString PythonHttpInstance::program()
 std::optional<QStringList> PythonHttpInstance::configure(quint16 port)
 {
     return QStringList{u"-m"_s,          u"http.server"_s, u"--bind"_s,          u"127.0.0.1"_s,
-                       u"--directory"_s, hostRoot(),           QString::number(port)};
+                       u"--directory"_s, hostRoot(),       QString::number(port)};
 }
