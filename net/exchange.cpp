@@ -374,6 +374,13 @@ void Exchange::takeArrived()
         if (run != Run || !Connected(Current))
             return; // a handler ended the request
     }
+    if (Reader.headComplete()) {
+        const quint64 run = Run;
+        const bool known = fields.lengthKind() == HeaderFields::Length::Valid;
+        emit bodyProgress(Reader.received() - Reader.head().size(), known ? fields.length() : -1);
+        if (run != Run || !Connected(Current))
+            return;
+    }
     if (Reader.complete() || redirectBodyEnough()) {
         closeProcessing(EndedBy::Framed);
     } else {
