@@ -375,9 +375,14 @@ void Exchange::takeArrived()
             return; // a handler ended the request
     }
     if (Reader.headComplete()) {
-        const quint64 run = Run;
+        // A resumed body counts from the start of the song, what the sink held included.
+        const bool appended = Reader.verdict() == ResumePoint::Verdict::Append;
+        const qint64 held = appended ? Reader.resumePoint().Offset : 0;
         const bool known = fields.lengthKind() == HeaderFields::Length::Valid;
-        emit bodyProgress(Reader.received() - Reader.head().size(), known ? fields.length() : -1);
+        const qint64 length =
+            appended ? Reader.resumePoint().Total : (known ? fields.length() : -1);
+        const quint64 run = Run;
+        emit bodyProgress(held + Reader.bodySize(), length);
         if (run != Run || !Connected(Current))
             return;
     }
