@@ -132,7 +132,8 @@ void tst_SongList::transferText_data()
     QTest::newRow("percent") << qint64(47) << qint64(100) << u"47%"_s;
     QTest::newRow("never rounded up to whole") << qint64(999) << qint64(1000) << u"99%"_s;
     QTest::newRow("more than announced") << qint64(120) << qint64(100) << u"100%"_s;
-    QTest::newRow("no length: bytes") << qint64(870400) << qint64(-1) << u"850 КБ"_s;
+    QTest::newRow("no length: bytes") << qint64(10 * 1024 - 1) << qint64(-1) << u"10 КБ"_s;
+    QTest::newRow("never four digits") << qint64(1024 * 1000 - 1) << qint64(-1) << u"1,0 МБ"_s;
 }
 
 void tst_SongList::transferText()
@@ -151,14 +152,11 @@ void tst_SongList::transferIsToldOnlyWhenItsTextChanges()
     SongList list;
     Fill(list);
     QSignalSpy changes(&list, &QAbstractItemModel::dataChanged);
-    list.setTransfer(list.id(0), 10, 1000);
-    list.setTransfer(list.id(0), 19, 1000); // still 1%
-    list.setTransfer(list.id(0), 20, 1000);
+    for (const qint64 bytes : {10, 19, 20}) // 1%, 1% again, 2%
+        list.setTransfer(list.id(0), bytes, 1000);
     QCOMPARE(changes.size(), 2);
     // The outcome takes the figure's place; the tip tells the stored size.
-    SongOutcome stored = SongOutcome::stored();
-    stored.bytes = 4404019;
-    list.setOutcome(list.id(0), stored);
+    list.setOutcome(list.id(0), {SongOutcome::Kind::Stored, {}, {}, 4404019});
     QCOMPARE(list.index(0).data(SongList::TransferRole).toString(), QString());
     QCOMPARE(list.index(0).data(Qt::ToolTipRole).toString(), u"Скачано, 4,2 МБ"_s);
     // A song stopped in flight has no outcome; the end of the run clears it.
