@@ -24,12 +24,10 @@
 #include "windowaccess.h"
 #include "xpb.h"
 
-#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>

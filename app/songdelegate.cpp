@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -21,8 +23,8 @@ SongDelegate::SongDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 int SongDelegate::columnWidth(const QFontMetrics &metrics)
 {
     int widest = 0;
-    // The widest a figure of the column gets (SizeText never shows four digits).
-    for (const QString &sample : {u"100%"_s, u"999 КБ"_s, u"9,9 МБ"_s})
+    // The widest a figure of the column gets: SizeText never shows four digits.
+    for (const QString &sample : {u"100%"_s, u"999 КБ"_s, u"999 МБ"_s, u"9,9 МБ"_s})
         widest = std::max(widest, metrics.horizontalAdvance(sample));
     return widest + 2;
 }

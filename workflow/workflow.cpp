@@ -40,7 +40,8 @@ Workflow::Workflow(std::unique_ptr<QSettings> store, QObject *parent)
     Tick->setInterval(TickMs);
     connect(Tick, &QTimer::timeout, this, [this] {
         Progress.sample(RunClock.elapsed());
-        showRunProgress(true);
+        // Before its first song the run has nothing to count yet.
+        showRunProgress(Progress.inFlight() > 0 || Progress.done() > 0);
     });
     Writer->setStore(Store->fileName(), Store->format());
     connect(Writer, &SettingsWriter::written, this, &Workflow::settingsWritten);
@@ -278,6 +279,8 @@ Workflow::RunStart Workflow::startRun()
     Progress.sample(0);
     Tick->start();
     Run->start(options);
+    // The songs marked now are the total until the run reaches them.
+    Progress.setTotal(Run->total());
     return RunStart::Started;
 }
 
