@@ -45,6 +45,7 @@ void StatusLine::setDetail(const QString &detail)
     if (detail == Detail)
         return;
     Detail = detail;
+    setAccessibleDescription(detail); // what the tip tells, for those who cannot hover
     refreshTip(shownText());
 }
 

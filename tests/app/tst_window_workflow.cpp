@@ -466,6 +466,7 @@ void tst_WindowWorkflow::runNamesItsFolder()
     const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator() +
                            (dayFolders ? WindowFixture::today() + QDir::separator() : QString());
     const QString native = QDir::toNativeSeparators(folder);
+    QCOMPARE(window->st->accessibleDescription(), u"Папка с песнями: "_s + native);
     QVERIFY2(window->st->toolTip().endsWith(u"Папка с песнями: "_s + native),
              qPrintable(window->st->toolTip()));
     fx->prompts->openAnswer = desktopOpens;
