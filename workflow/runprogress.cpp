@@ -18,7 +18,9 @@ void RunProgress::setTotal(int songs)
 
 void RunProgress::started(SongId song)
 {
-    Flying.insert(song, {});
+    // A song started again (a retry) keeps what it had, so its bytes count once.
+    if (!Flying.contains(song))
+        Flying.insert(song, {});
 }
 
 void RunProgress::received(SongId song, qint64 bytes, qint64 length)
