@@ -28,8 +28,8 @@ void RunProgress::received(SongId song, qint64 bytes, qint64 length)
     const auto it = Flying.find(song);
     if (it == Flying.end())
         return;
-    // A song that starts over counts again only from where it had got.
-    Arrived += std::max<qint64>(0, bytes - it->bytes);
+    // Fewer bytes than before: the song started over, and these came anew.
+    Arrived += bytes >= it->bytes ? bytes - it->bytes : bytes;
     it->bytes = bytes;
     it->length = length;
 }

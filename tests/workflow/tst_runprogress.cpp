@@ -89,11 +89,22 @@ void tst_RunProgress::whereTheRunStands_data()
     QTest::newRow("longer than the mean leaves nothing, not less")
         << 2 << QList<Event>{{'s', 1}, {'k', 1, 100}, {'s', 2}, {'r', 2, 150, -1}} << 50
         << qint64(0) << u"Скачивается 1, готово 1 из 2"_s;
+    // 61 s left: a second over a minute is two minutes, never "1 мин" too soon.
     QTest::newRow("speed and time left")
         << 2 << QList<Event>{{'t', 0, 0},   {'s', 1}, {'r', 1, MiB, MiB},
-                             {'k', 1, MiB}, {'s', 2}, {'r', 2, 0, 3 * MiB},
+                             {'k', 1, MiB}, {'s', 2}, {'r', 2, 0, 61 * MiB},
                              {'t', 0, 1000}}
-        << 50 << 3 * MiB << u"Скачивается 1, готово 1 из 2 · 1,0 МБ/с · осталось 3 с"_s;
+        << 50 << 61 * MiB << u"Скачивается 1, готово 1 из 2 · 1,0 МБ/с · осталось 2 мин"_s;
+    // What came is what counts: a song that starts over brings its bytes anew,
+    // one started again where it was (a resume) brings only the rest.
+    QTest::newRow("starting over counts each attempt")
+        << 1 << QList<Event>{{'t', 0, 0},       {'s', 1},           {'r', 1, 100, 200},
+                             {'r', 1, 40, 200}, {'r', 1, 100, 200}, {'t', 0, 1000}}
+        << 50 << qint64(100) << u"Скачивается 1, готово 0 из 1 · 200 Б/с · осталось 1 с"_s;
+    QTest::newRow("started again keeps its bytes")
+        << 1 << QList<Event>{{'t', 0, 0}, {'s', 1},           {'r', 1, 100, 200},
+                             {'s', 1},    {'r', 1, 150, 200}, {'t', 0, 1000}}
+        << 75 << qint64(50) << u"Скачивается 1, готово 0 из 1 · 150 Б/с · осталось 1 с"_s;
 }
 
 void tst_RunProgress::whereTheRunStands()
