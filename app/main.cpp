@@ -17,12 +17,17 @@ namespace {
 const QLocale Russian(QLocale::Russian, QLocale::Russia);
 
 // Qt's own texts (dialog buttons, the folder chooser, the command line's
-// messages) in Russian, where the translations are installed.
+// messages) in Russian: from Qt's installed translations, else from the
+// translations folder beside the program, where a Windows package puts them.
 void InstallQtTexts(QTranslator &qtTexts)
 {
-    if (qtTexts.load(Russian, u"qtbase"_s, u"_"_s,
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtTexts);
+    for (const QString &folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QCoreApplication::applicationDirPath() + u"/translations"_s}) {
+        if (qtTexts.load(Russian, u"qtbase"_s, u"_"_s, folder)) {
+            QCoreApplication::installTranslator(&qtTexts);
+            return;
+        }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "artwork.h"
 #include "check.h"
 #include "datetext.h"
+#include "folderstart.h"
 #include "formdesign.h"
 #include "framepace.h"
 #include "g.h"
@@ -15,6 +16,7 @@
 #include "progressbox.h"
 #include "progressreadout.h"
 #include "prompts.h"
+#include "songdelegate.h"
 #include "songlist.h"
 #include "stationtable.h"
 #include "statusline.h"
@@ -24,8 +26,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -36,6 +38,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QTimer>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -180,7 +183,10 @@ void Main::createControls()
     List1->setModel(Playlist);
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
     List1->setUniformItemSizes(true);
-    // Room for a run's marks beside the titles, no taller than a line of text.
+    // The rows keep one height and the mark column its room from the load on;
+    // long titles are cut, never scrolled to sideways.
+    List1->setItemDelegate(new SongDelegate(List1));
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int mark = List1->fontMetrics().height() - 3;
     List1->setIconSize(QSize(mark, mark));
     SetBase(List1, Grey(235));
@@ -290,6 +296,31 @@ void Main::connectWorkflow()
     connect(Work, &Workflow::updateChecked, this,
             [this](bool, const VersionReply &reply) { updateChecked(reply); });
     connect(Work, &Workflow::workFinished, this, &Main::workEnded);
+    connect(Work, &Workflow::runFinished, this, [this](const RunTally &, const QString &failedAt) {
+        const QString folder = Work->runFolder();
+        if (failedAt.isEmpty() && !folder.isEmpty())
+            st->setDetail(u"Папка с песнями: "_s + QDir::toNativeSeparators(folder));
+    });
+    SongList *songs = Work->songs();
+    connect(songs, &QAbstractItemModel::modelReset, this, &Main::showMarkCount);
+    connect(songs, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                if (roles.contains(SongList::MarkRole))
+                    showMarkCount();
+            });
+    showMarkCount();
+}
+
+void Main::showMarkCount()
+{
+    const SongList *songs = Work->songs();
+    const QString text = songs->count() > 0
+                             ? u"Отмечено %1 из %2"_s.arg(songs->markedCount()).arg(songs->count())
+                             : QString();
+    if (List1->toolTip() == text)
+        return;
+    List1->setToolTip(text);
+    List1->setAccessibleDescription(text);
 }
 
 void Main::closeEvent(QCloseEvent *event)
@@ -366,9 +397,11 @@ void Main::showState(Workflow::State state)
 {
     switch (state) {
     case Workflow::State::Loading:
+        st->setDetail({});
         EnableInputs(false);
         break;
     case Workflow::State::Running:
+        st->setDetail({});
         EnableInputs(false);
         // The start button stays live as the stop button.
         Command1->setCaption(u"Стоп"_s);
@@ -404,9 +437,7 @@ void Main::EnableInputs(bool enable)
 
 QString Main::BrowseForFolder(const QString &title)
 {
-    // Opens where the current folder is, when there is one.
-    const QString current = QFileInfo(Text2->text()).isDir() ? Text2->text() : QString();
-    return Dialogs->browseForFolder(this, title, current);
+    return Dialogs->browseForFolder(this, title, FolderChooserStart(Text2->text()));
 }
 
 void Main::MT_Timer()
@@ -556,7 +587,7 @@ QMenu *Main::ListMenu()
         SongMenu =
             new ::ListMenu(Work->songs(),
                            {[this] { Check1_Click(); }, [this] { return Work->songFolder(); },
-                            [this](const QString &url) { Dialogs->openUrl(url); }},
+                            [this](const QString &url) { openFolder(url); }},
                            List1);
     SongMenu->refresh();
     return SongMenu;
@@ -566,4 +597,14 @@ void Main::showListMenu(const QPoint &position)
 {
     // Shown without a loop of its own; the window goes on meanwhile.
     ListMenu()->popup(List1->viewport()->mapToGlobal(position));
+}
+
+void Main::openFolder(const QString &url)
+{
+    if (Dialogs->openUrl(url))
+        return;
+    // Where the desktop opens no folders, the user can at least go there by hand.
+    Dialogs->information(this, u"Внимание!"_s,
+                         u"Не удалось открыть папку. Её путь:\n"_s +
+                             QDir::toNativeSeparators(QUrl(url).toLocalFile()));
 }

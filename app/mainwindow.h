@@ -97,6 +97,10 @@ private:
     void restoreSettings();
     void workEnded();
     void showListMenu(const QPoint &position);
+    // The list's tip and description: how many songs are marked of how many.
+    void showMarkCount();
+    // «Открыть папку»; where the desktop cannot, the path in a message.
+    void openFolder(const QString &url);
     // The status line, the read-out and the current song change at most once a
     // frame while work runs; the last word of a load or run is shown at once.
     void showStatus(const QString &text);

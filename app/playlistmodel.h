@@ -10,7 +10,8 @@ class SongList;
 
 // The workflow's songs as List1 shows them: one line each, position and title,
 // with a mark for how the last run left the song, or for a song the library
-// holds already, and the reason or the file's path as the tip. Lines are made
+// holds already, and the reason or the file's path as the tip; while a run
+// fetches a song, how far it has come (SongList::TransferRole). Lines are made
 // when the view asks for them, so a page of 32767 songs costs its songs and
 // nothing more. While paced (during a run), what changes waits for the
 // window's frame, so a run of quick songs repaints the list once a frame, in

@@ -23,7 +23,7 @@ QString Prompts::browseForFolder(QWidget *owner, const QString &title, const QSt
     return QDir::toNativeSeparators(path);
 }
 
-void Prompts::openUrl(const QString &url)
+bool Prompts::openUrl(const QString &url)
 {
-    QDesktopServices::openUrl(QUrl(url));
+    return QDesktopServices::openUrl(QUrl(url));
 }

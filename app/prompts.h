@@ -19,6 +19,7 @@ public:
     // chooser opens at startFolder when that exists.
     virtual QString browseForFolder(QWidget *owner, const QString &title,
                                     const QString &startFolder);
-    // Hands a web address to the desktop's handler.
-    virtual void openUrl(const QString &url);
+    // Hands an address (a web page, a folder) to the desktop's handler; false
+    // when the desktop has none that took it.
+    virtual bool openUrl(const QString &url);
 };

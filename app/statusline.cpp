@@ -4,6 +4,7 @@
 
 #include <QAccessibleWidget>
 #include <QPainter>
+#include <QStringList>
 
 namespace {
 
@@ -39,12 +40,31 @@ QString StatusLine::shownText() const
     return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
 }
 
+void StatusLine::setDetail(const QString &detail)
+{
+    if (detail == Detail)
+        return;
+    Detail = detail;
+    setAccessibleDescription(detail); // what the tip tells, for those who cannot hover
+    refreshTip(shownText());
+}
+
+void StatusLine::refreshTip(const QString &shown)
+{
+    QStringList lines;
+    if (shown != text())
+        lines.append(text());
+    if (!Detail.isEmpty())
+        lines.append(Detail);
+    const QString tip = lines.join(u'\n');
+    if (toolTip() != tip)
+        setToolTip(tip);
+}
+
 void StatusLine::paintEvent(QPaintEvent *)
 {
     const QString shown = shownText();
-    const QString tip = shown == text() ? QString() : text();
-    if (toolTip() != tip)
-        setToolTip(tip);
+    refreshTip(shown);
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.setFont(font());

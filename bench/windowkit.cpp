@@ -40,7 +40,7 @@ public:
         return false;
     }
     QString browseForFolder(QWidget *, const QString &, const QString &) override { return {}; }
-    void openUrl(const QString &) override {}
+    bool openUrl(const QString &) override { return true; }
 };
 
 // Runs loop until something quits it or ms passed; it sleeps while nothing

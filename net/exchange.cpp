@@ -374,6 +374,18 @@ void Exchange::takeArrived()
         if (run != Run || !Connected(Current))
             return; // a handler ended the request
     }
+    if (Reader.headComplete()) {
+        // A resumed body counts from the start of the song, what the sink held included.
+        const bool appended = Reader.verdict() == ResumePoint::Verdict::Append;
+        const qint64 held = appended ? Reader.resumePoint().Offset : 0;
+        const bool known = fields.lengthKind() == HeaderFields::Length::Valid;
+        const qint64 length =
+            appended ? Reader.resumePoint().Total : (known ? fields.length() : -1);
+        const quint64 run = Run;
+        emit bodyProgress(held + Reader.bodySize(), length);
+        if (run != Run || !Connected(Current))
+            return;
+    }
     if (Reader.complete() || redirectBodyEnough()) {
         closeProcessing(EndedBy::Framed);
     } else {

@@ -130,6 +130,9 @@ Q_SIGNALS:
     // received counts the whole response so far, head included; length is the
     // body length the head declares (only reported when it is known and not 0).
     void progress(qint64 received, qint64 headSize, qint64 length);
+    // The body so far, at every arrival once the head is in, whether or not its
+    // length is known (-1 when not); a resumed body with what the sink held.
+    void bodyProgress(qint64 bodyBytes, qint64 length);
     // Once per start; the request is over and another may start from a handler.
     void finished(const ResponseSummary &summary);
 

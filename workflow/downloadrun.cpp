@@ -63,6 +63,11 @@ void DownloadRun::start(const Settings &settings)
                         updateProgress();
                     }
                 });
+        connect(exchange, &Exchange::bodyProgress, this,
+                [this, exchange](qint64 bytes, qint64 length) {
+                    if (Transfer *transfer = holding(exchange))
+                        emit songProgress(transfer->song, bytes, length);
+                });
         Exchanges.append(exchange);
     }
     FreeExchanges = Exchanges;

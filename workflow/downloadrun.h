@@ -63,6 +63,8 @@ public:
 
     State state() const { return Current; }
     const RunTally &tally() const { return Tally; }
+    // Songs the run fetches as far as it can tell now, those found present included.
+    int total() const { return Order.total(); }
     // The most songs that were in flight at once.
     int peakInFlight() const { return Peak; }
     // Where the songs go, with a trailing separator, once the folder is open.
@@ -72,6 +74,8 @@ Q_SIGNALS:
     // A song's fetch begins: the ordinal-th of total songs the run fetches.
     void songStarted(SongId song, int ordinal, int total);
     void songFinished(SongId song, const SongOutcome &outcome);
+    // The body of a song in flight so far; length -1 while not known.
+    void songProgress(SongId song, qint64 bytes, qint64 length);
     // The run as a whole, 0 to 100.
     void progressChanged(int percent);
     // The latest state of any of its connections.

@@ -1,5 +1,8 @@
 #include "runreport.h"
 
+#include "runprogress.h"
+#include "sizetext.h"
+
 using namespace Qt::StringLiterals;
 
 QString FilesWord(int count)
@@ -30,4 +33,18 @@ QString RunReport(const RunTally &tally)
         return u"Не скачано "_s + files(tally.failed) + u" (отметки остались)"_s;
     return u"Готово: скачано "_s + QString::number(tally.stored) + u", не скачано "_s +
            QString::number(tally.failed) + u" (отметки остались)"_s;
+}
+
+QString RunStatus(const RunProgress &progress)
+{
+    QString text = u"Готово %1 из %2"_s.arg(progress.done()).arg(progress.total());
+    if (progress.inFlight() > 0)
+        text = u"Скачивается %1, готово %2 из %3"_s.arg(progress.inFlight())
+                   .arg(progress.done())
+                   .arg(progress.total());
+    if (progress.bytesPerSecond() > 0)
+        text += u" · "_s + SpeedText(progress.bytesPerSecond());
+    if (const qint64 left = progress.secondsLeft(); left >= 0 && progress.inFlight() > 0)
+        text += u" · осталось "_s + DurationText(left);
+    return text;
 }

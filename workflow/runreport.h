@@ -13,5 +13,10 @@ struct RunTally
 
 QString RunReport(const RunTally &tally);
 
+class RunProgress;
+// The status line while a run goes: songs in flight, done of how many, and the
+// speed and time left once they are known.
+QString RunStatus(const RunProgress &progress);
+
 // "файл", "файла" or "файлов", as Russian wants it after count.
 QString FilesWord(int count);

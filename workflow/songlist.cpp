@@ -1,5 +1,6 @@
 #include "songlist.h"
 
+#include "sizetext.h"
 #include "songlibrary.h"
 
 #include <algorithm>
@@ -14,12 +15,13 @@ void SongList::setSongs(QList<SongEntry> songs)
     Rows.clear();
     Rows.reserve(songs.size());
     for (SongEntry &song : songs)
-        Rows.append({std::move(song), false, std::nullopt, {}});
+        Rows.append({std::move(song), false, std::nullopt, {}, {}});
     First = Next;
     Next += SongId(Rows.size());
     Marked = 0;
     Outcomes = 0;
     InLibrary = 0;
+    Transfers = 0;
     KeyRows.clear();
     endResetModel();
 }
@@ -118,7 +120,41 @@ void SongList::setOutcome(SongId id, const SongOutcome &outcome)
         return;
     Outcomes += Rows[row].outcome ? 0 : 1;
     Rows[row].outcome = outcome;
-    changed(row, row, {OutcomeRole, Qt::ToolTipRole});
+    Transfers -= Rows[row].transfer.isEmpty() ? 0 : 1;
+    Rows[row].transfer.clear();
+    changed(row, row, {OutcomeRole, TransferRole, Qt::ToolTipRole});
+}
+
+void SongList::setTransfer(SongId id, qint64 bytes, qint64 length)
+{
+    const int row = rowOf(id);
+    if (row < 0)
+        return;
+    const QString text =
+        length > 0 ? QString::number(std::clamp<qint64>(bytes * 100 / length, 0, 100)) + u'%'
+                   : SizeText(bytes);
+    QString &shown = Rows[row].transfer;
+    if (text == shown)
+        return;
+    Transfers += shown.isEmpty() ? 1 : 0;
+    shown = text;
+    changed(row, row, {TransferRole});
+}
+
+void SongList::clearTransfers()
+{
+    if (Transfers == 0)
+        return;
+    int top = -1, bottom = -1;
+    for (int row = 0; row < count(); ++row) {
+        if (Rows[row].transfer.isEmpty())
+            continue;
+        Rows[row].transfer.clear();
+        top = top < 0 ? row : top;
+        bottom = row;
+    }
+    Transfers = 0;
+    changed(top, bottom, {TransferRole});
 }
 
 void SongList::clearOutcomes()
@@ -204,9 +240,12 @@ QVariant SongList::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
         // How the run left it says more than where an older copy lies.
-        if (row.outcome)
-            return row.outcome->kind == SongOutcome::Kind::Stored ? u"Скачано"_s
-                                                                  : row.outcome->reason;
+        if (row.outcome) {
+            if (row.outcome->kind != SongOutcome::Kind::Stored)
+                return row.outcome->reason;
+            return row.outcome->bytes >= 0 ? u"Скачано, "_s + SizeText(row.outcome->bytes)
+                                           : u"Скачано"_s;
+        }
         if (!row.libraryPath.isEmpty())
             return u"Уже есть: "_s + row.libraryPath;
         return {};
@@ -218,6 +257,8 @@ QVariant SongList::data(const QModelIndex &index, int role) const
         return row.libraryPath;
     case IdRole:
         return QVariant::fromValue(id(index.row()));
+    case TransferRole:
+        return row.transfer;
     default:
         return {};
     }

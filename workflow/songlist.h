@@ -26,6 +26,7 @@ public:
         OutcomeRole,                 // int(SongOutcome::Kind), or -1 before a run reached it
         LibraryPathRole,             // QString, "" when the library has no file of the song
         IdRole,                      // SongId
+        TransferRole,                // QString: how far its fetch is, "" when not in flight
     };
 
     explicit SongList(QObject *parent = nullptr);
@@ -60,6 +61,10 @@ public:
     const SongOutcome *outcome(int row) const;
     void setOutcome(SongId id, const SongOutcome &outcome);
     void clearOutcomes();
+    // How much of the song's body has come (length -1 when not known): a percent,
+    // else a size. Told only when the text changes; an outcome clears it.
+    void setTransfer(SongId id, qint64 bytes, qint64 length);
+    void clearTransfers();
     bool anyOutcome() const { return Outcomes > 0; }
 
     QString libraryPath(int row) const { return Rows.at(row).libraryPath; }
@@ -79,6 +84,7 @@ private:
         bool marked = false;
         std::optional<SongOutcome> outcome;
         QString libraryPath;
+        QString transfer;
     };
 
     // Sets the marks of rows first to last to wanted(row); one change for all.
@@ -93,6 +99,7 @@ private:
     SongId Next = 1;  // the first id no list has had
     int Marked = 0;
     int Outcomes = 0;
+    int Transfers = 0; // rows with a transfer text
     int InLibrary = 0; // rows with a library path
     QHash<QString, QList<int>> KeyRows;
 };

@@ -10,12 +10,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString CheckingText = u"Проверка новой версии..."_s;
+// Often enough for a figure that moves, seldom enough to be read.
+constexpr int TickMs = 500;
 
 } // namespace
 
@@ -32,8 +35,14 @@ bool Workflow::RunMarks::noNumbers() const
 Workflow::Workflow(std::unique_ptr<QSettings> store, QObject *parent)
     : QObject(parent), Store(std::move(store)), Writer(new SettingsWriter(this)),
       Songs(new SongList(this)), Load(new PageLoad(&Session, this)),
-      Check(new UpdateCheck(&Session, this))
+      Check(new UpdateCheck(&Session, this)), Tick(new QTimer(this))
 {
+    Tick->setInterval(TickMs);
+    connect(Tick, &QTimer::timeout, this, [this] {
+        Progress.sample(RunClock.elapsed());
+        // Before its first song the run has nothing to count yet.
+        showRunProgress(Progress.inFlight() > 0 || Progress.done() > 0);
+    });
     Writer->setStore(Store->fileName(), Store->format());
     connect(Writer, &SettingsWriter::written, this, &Workflow::settingsWritten);
     connect(Load, &PageLoad::lightChanged, this, &Workflow::lightChanged);
@@ -93,6 +102,7 @@ void Workflow::setStation(int index)
     if (index < 0 || index >= int(StationTable().size()) || index == Chosen.station)
         return;
     Chosen.station = index;
+    LastRunFolder.clear();
     emit choicesChanged();
 }
 
@@ -109,6 +119,7 @@ void Workflow::setFolder(const QString &folder)
     if (folder == Chosen.folder)
         return;
     Chosen.folder = folder;
+    LastRunFolder.clear();
     emit choicesChanged();
 }
 
@@ -125,6 +136,7 @@ void Workflow::setDayFolders(bool on)
     if (on == Chosen.dayFolders)
         return;
     Chosen.dayFolders = on;
+    LastRunFolder.clear();
     emit choicesChanged();
 }
 
@@ -157,6 +169,8 @@ QString Workflow::songFolder() const
 {
     if (!QFileInfo(Chosen.folder).isDir())
         return {};
+    if (!LastRunFolder.isEmpty() && QFileInfo(LastRunFolder).isDir())
+        return LastRunFolder;
     if (Chosen.station < 0)
         return Chosen.folder;
     const QString station = StationFolder(Chosen.folder, stationName());
@@ -252,14 +266,21 @@ Workflow::RunStart Workflow::startRun()
     options.timings = Times.exchange;
 
     Songs->clearOutcomes();
+    LastRunFolder.clear();
+    Progress = {};
+    ShownPercent = -1;
     Run = new DownloadRun(Songs->identified(), &Marks, &Session, this);
     connect(Run, &DownloadRun::songStarted, this, &Workflow::runSongStarted);
     connect(Run, &DownloadRun::songFinished, this, &Workflow::runSongFinished);
-    connect(Run, &DownloadRun::progressChanged, this,
-            [this](int percent) { emit progressChanged(qint16(percent)); });
+    connect(Run, &DownloadRun::songProgress, this, &Workflow::runSongProgress);
     connect(Run, &DownloadRun::lightChanged, this, &Workflow::lightChanged);
     connect(Run, &DownloadRun::finished, this, &Workflow::runEnded);
+    RunClock.start();
+    Progress.sample(0);
+    Tick->start();
     Run->start(options);
+    // The songs marked now are the total until the run reaches them.
+    Progress.setTotal(Run->total());
     return RunStart::Started;
 }
 
@@ -284,16 +305,18 @@ void Workflow::stop()
 
 void Workflow::runSongStarted(SongId song, int ordinal, int total)
 {
-    const int row = Songs->rowOf(song);
-    if (row >= 0)
-        setStatus(u"Скачивание %1 из %2: "_s.arg(ordinal).arg(total) +
-                  Songs->song(row).title.left(36) + u"..."_s);
+    Progress.setTotal(Run->total());
+    Progress.started(song);
+    showRunProgress(true);
     emit songStarted(song, ordinal, total);
 }
 
 void Workflow::runSongFinished(SongId song, const SongOutcome &outcome)
 {
     Songs->setOutcome(song, outcome);
+    Progress.setTotal(Run->total());
+    Progress.finished(song, outcome.kind, outcome.bytes);
+    showRunProgress(true);
     switch (outcome.kind) {
     case SongOutcome::Kind::Stored:
     case SongOutcome::Kind::Present:
@@ -309,8 +332,29 @@ void Workflow::runSongFinished(SongId song, const SongOutcome &outcome)
     emit songFinished(song, outcome);
 }
 
+void Workflow::runSongProgress(SongId song, qint64 bytes, qint64 length)
+{
+    Progress.received(song, bytes, length);
+    Songs->setTransfer(song, bytes, length);
+    showRunProgress(false);
+}
+
+void Workflow::showRunProgress(bool status)
+{
+    if (const int percent = Progress.percent(); percent != ShownPercent) {
+        ShownPercent = percent;
+        emit progressChanged(qint16(percent));
+    }
+    if (status && Current == State::Running)
+        setStatus(RunStatus(Progress));
+}
+
 void Workflow::runEnded(const RunTally &tally, const QString &failedAt)
 {
+    Tick->stop();
+    // Songs still in flight at a stop leave no outcome, and no figure either.
+    Songs->clearTransfers();
+    LastRunFolder = Run->folderPath();
     Run->deleteLater();
     Run = nullptr;
     emit progressChanged(0);

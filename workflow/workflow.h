@@ -3,12 +3,14 @@
 #include "downloadrun.h"
 #include "exchange.h"
 #include "httpsession.h"
+#include "runprogress.h"
 #include "runreport.h"
 #include "songid.h"
 #include "songoutcome.h"
 #include "storedsettings.h"
 #include "updatecheck.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -18,6 +20,7 @@
 class PageLoad;
 class QSettings;
 class SettingsWriter;
+class QTimer;
 class SongList;
 class UpdateCheck;
 
@@ -96,9 +99,15 @@ public:
     // "" while no station is chosen.
     QString stationSlug() const;
     QString stationName() const;
-    // Where the songs go: the station's folder once it exists, else the chosen
-    // one; "" while no existing folder is chosen.
+    // Where the songs go: the folder the last run stored into while it exists
+    // and the choices still lead there, else the station's folder once it
+    // exists, else the chosen one; "" while no existing folder is chosen.
     QString songFolder() const;
+    // The folder the last run stored into, with a trailing separator; "" before
+    // a run got as far as opening it.
+    QString runFolder() const { return LastRunFolder; }
+    // Where the run going on stands; that of the last run once it has ended.
+    const RunProgress &runProgress() const { return Progress; }
 
     // The stored day of the last check is not today.
     bool updateDue() const;
@@ -148,6 +157,9 @@ private:
     void pageLoaded();
     void runSongStarted(SongId song, int ordinal, int total);
     void runSongFinished(SongId song, const SongOutcome &outcome);
+    void runSongProgress(SongId song, qint64 bytes, qint64 length);
+    // The bar and the status line from where the run stands.
+    void showRunProgress(bool status);
     void runEnded(const RunTally &tally, const QString &failedAt);
     // The last word of a load or a run, once what it saved is written.
     void finishWork(const QString &status, const std::function<void()> &announce);
@@ -160,6 +172,11 @@ private:
     PageLoad *Load;
     UpdateCheck *Check;
     DownloadRun *Run = nullptr;
+    RunProgress Progress;
+    QElapsedTimer RunClock;
+    QTimer *Tick; // the speed's samples while a run goes
+    int ShownPercent = -1;
+    QString LastRunFolder;
     RunMarks Marks{this};
     Timings Times;
     State Current = State::Idle;

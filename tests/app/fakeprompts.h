@@ -16,6 +16,8 @@ public:
     QList<Shown> *shown;
     QString folderAnswer;
     bool questionAnswer = false;
+    bool openAnswer = true; // the desktop took the address
+    QString folderStart;    // where the chooser was asked to open
     QStringList *openedUrls;
 
     FakePrompts(QList<Shown> *shown, QStringList *openedUrls) : shown(shown), openedUrls(openedUrls)
@@ -30,10 +32,15 @@ public:
         shown->append({QStringLiteral("question"), title, text});
         return questionAnswer;
     }
-    QString browseForFolder(QWidget *, const QString &title, const QString &) override
+    QString browseForFolder(QWidget *, const QString &title, const QString &start) override
     {
+        folderStart = start;
         shown->append({QStringLiteral("folder"), title, QString()});
         return folderAnswer;
     }
-    void openUrl(const QString &url) override { openedUrls->append(url); }
+    bool openUrl(const QString &url) override
+    {
+        openedUrls->append(url);
+        return openAnswer;
+    }
 };

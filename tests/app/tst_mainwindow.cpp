@@ -1,4 +1,5 @@
 #include "check.h"
+#include "folderstart.h"
 #include "mainwindow.h"
 #include "playlistmodel.h"
 #include "progressbox.h"
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void startWithMissingFolderOnlyWarns();
     void folderChooser_data();
     void folderChooser();
+    void chooserOpensAt_data();
+    void chooserOpensAt();
     void dateBoxOpensCalendar();
     void stationListIsFlatGrey();
     void statusTextsFitTheLine_data();
@@ -236,6 +239,34 @@ void tst_MainWindow::folderChooser()
     QCOMPARE(window->Text2->text(), expected);
 }
 
+void tst_MainWindow::chooserOpensAt_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("musicExists");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("the folder in the box") << u"box"_s << true << u"box"_s;
+    QTest::newRow("a file in the box: music") << u"file"_s << true << u"music"_s;
+    QTest::newRow("gone folder, no music: home") << u"gone"_s << false << u"home"_s;
+}
+
+void tst_MainWindow::chooserOpensAt()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, musicExists);
+    QFETCH(QString, expected);
+    QDir root(fx->dir.path());
+    QVERIFY(root.mkpath(u"box"_s) && root.mkpath(u"home"_s));
+    QVERIFY(!musicExists || root.mkpath(u"music"_s));
+    QVERIFY(QFile(root.filePath(u"file"_s)).open(QIODevice::WriteOnly));
+    QCOMPARE(
+        FolderChooserStart(root.filePath(box), root.filePath(u"music"_s), root.filePath(u"home"_s)),
+        root.filePath(expected));
+    // The window asks the chooser to open there.
+    window->Text2->setText(root.filePath(box));
+    window->XpB1_Click();
+    QCOMPARE(fx->prompts->folderStart == root.filePath(box), expected == u"box");
+}
+
 void tst_MainWindow::dateBoxOpensCalendar()
 {
     window->show();
@@ -269,6 +300,8 @@ void tst_MainWindow::statusTextsFitTheLine_data()
     QTest::newRow("nothing stored") << RunReport({999, 0, 999, false});
     QTest::newRow("stopped") << RunReport({999, 999, 0, true});
     QTest::newRow("nothing marked") << RunReport({0, 0, 0, false});
+    QTest::newRow("run going")
+        << u"Скачивается 8, готово 990 из 999 · 999 КБ/с · осталось 59 мин"_s;
 }
 
 void tst_MainWindow::statusTextsFitTheLine()

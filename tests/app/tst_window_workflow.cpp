@@ -3,6 +3,7 @@
 #include "g.h"
 #include "playlistmodel.h"
 #include "sitecontent.h"
+#include "songfiles.h"
 #include "stationtable.h"
 #include "uccalendar.h"
 #include "windowfixture.h"
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +61,11 @@ private Q_SLOTS:
     void calendarCannotReplaceTheListDuringTheStartUpLoad();
     void stoppingARun_data();
     void stoppingARun();
+    void listKeepsItsGeometryThroughARun();
+    void marksAreCounted();
+    void runNamesItsFolder_data();
+    void runNamesItsFolder();
+    void progressTellsTheTruthWithSongsPresent();
 
 private:
     void pickStation(int index) { QVERIFY(fx->pick(index)); }
@@ -209,7 +217,8 @@ void tst_WindowWorkflow::failedSongsLeaveNoFileAndStayMarked()
                                                            window->Songs()[1].title + u".mp3"_s)};
     for (int row = 0; row < tips.size(); ++row) {
         const QModelIndex index = window->Playlist->index(row, 0);
-        QCOMPARE(index.data(Qt::ToolTipRole).toString(), tips[row]);
+        // A stored song's tip goes on with its size.
+        QCOMPARE(index.data(Qt::ToolTipRole).toString().section(u',', 0, 0), tips[row]);
         QCOMPARE(index.data(Qt::DecorationRole).value<QIcon>().isNull(), false);
     }
     QCOMPARE(ItemText(0), u"0001 "_s + window->Songs()[0].title);
@@ -392,6 +401,123 @@ void tst_WindowWorkflow::stoppingARun()
     QCOMPARE(SongFetches(site->requests()), lastSilent);
     const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator();
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1); // no part file
+}
+
+void tst_WindowWorkflow::listKeepsItsGeometryThroughARun()
+{
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    window->Text2->setText(musicFolder());
+    window->Check1->setValue(true);
+    QListView *list = window->List1;
+    const auto geometry = [list] {
+        return QList<int>{list->visualRect(list->model()->index(0, 0)).height(),
+                          list->verticalScrollBar()->isVisible(),
+                          list->verticalScrollBar()->maximum(),
+                          list->horizontalScrollBar()->isVisible(), list->viewport()->width()};
+    };
+    const QList<int> loaded = geometry();
+    QVERIFY(fx->startRun());
+    QCOMPARE(geometry(), loaded);
+    // Every row is a line of text high, outcome or none.
+    QCOMPARE(loaded[0], list->fontMetrics().height() + 2);
+}
+
+void tst_WindowWorkflow::marksAreCounted()
+{
+    pickStation(Nashe);
+    const int songs = window->SongCount();
+    // The tip and what assistive tools read, both.
+    const auto told = [this] {
+        return window->List1->toolTip() + u" | "_s + window->List1->accessibleDescription();
+    };
+    const auto twice = [](const QString &text) { return text + u" | "_s + text; };
+    QCOMPARE(told(), twice(u"Отмечено 0 из %1"_s.arg(songs)));
+    window->Check1->setValue(true);
+    QCOMPARE(told(), twice(u"Отмечено %1 из %1"_s.arg(songs)));
+    // A run's marks count too: the stored songs' marks go.
+    window->Text2->setText(musicFolder());
+    QVERIFY(fx->startRun());
+    QCOMPARE(window->MarkedCount(), 1); // the song without an address
+    QCOMPARE(told(), twice(u"Отмечено 1 из %1"_s.arg(songs)));
+}
+
+void tst_WindowWorkflow::runNamesItsFolder_data()
+{
+    QTest::addColumn<bool>("dayFolders");
+    QTest::addColumn<bool>("desktopOpens");
+    QTest::newRow("day folder") << true << true;
+    QTest::newRow("no desktop to open it") << true << false;
+}
+
+void tst_WindowWorkflow::runNamesItsFolder()
+{
+    QFETCH(bool, dayFolders);
+    QFETCH(bool, desktopOpens);
+    window->Check3->setValue(dayFolders);
+    pickStation(Nashe);
+    window->Text2->setText(musicFolder());
+    window->SetMarked(0, true);
+    QVERIFY(fx->startRun());
+    const QString folder = musicFolder() + u"Наше Радио"_s + QDir::separator() +
+                           (dayFolders ? WindowFixture::today() + QDir::separator() : QString());
+    const QString native = QDir::toNativeSeparators(folder);
+    QCOMPARE(window->st->accessibleDescription(), u"Папка с песнями: "_s + native);
+    QVERIFY2(window->st->toolTip().endsWith(u"Папка с песнями: "_s + native),
+             qPrintable(window->st->toolTip()));
+    fx->prompts->openAnswer = desktopOpens;
+    window->ListMenu()->actions().at(4)->trigger();
+    QCOMPARE(fx->opened, QStringList{QUrl::fromLocalFile(folder).toString()});
+    QCOMPARE(fx->shown.size(), desktopOpens ? 0 : 1);
+    if (!desktopOpens)
+        QVERIFY2(fx->shown[0].text.endsWith(u'\n' + native), qPrintable(fx->shown[0].text));
+    // The next load's status says nothing of that folder.
+    pickStation(Nashe);
+    QCOMPARE(window->st->toolTip(), QString());
+}
+
+void tst_WindowWorkflow::progressTellsTheTruthWithSongsPresent()
+{
+    // Five marked, three on disk: the two fetched slowly, side by side.
+    site->setSongSize(32 * 1024, 32 * 1024);
+    site->setRate(48 * 1024);
+    window->Check2->setValue(false);
+    pickStation(Nashe);
+    window->Text2->setText(musicFolder());
+    const QString folder = musicFolder() + u"Наше Радио/"_s;
+    QVERIFY(QDir().mkpath(folder));
+    for (const int row : {0, 2, 4}) {
+        QFile file(folder + SongFileName(window->Songs()[row], false));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    for (int row = 0; row < 5; ++row)
+        window->SetMarked(row, true);
+
+    int bar = 0;
+    int barAtFirstBytes = -1;
+    QStringList statuses, rowFigures;
+    Workflow *work = window->workflow();
+    connect(work, &Workflow::progressChanged, window, [&](qint16 percent) { bar = percent; });
+    connect(work, &Workflow::statusChanged, window, [&](const QString &text) { statuses << text; });
+    connect(window->songs(), &QAbstractItemModel::dataChanged, window,
+            [&](const QModelIndex &top, const QModelIndex &, const QList<int> &roles) {
+                if (!roles.contains(SongList::TransferRole))
+                    return;
+                rowFigures << top.data(SongList::TransferRole).toString();
+                if (barAtFirstBytes < 0)
+                    barAtFirstBytes = bar;
+            });
+    QVERIFY(fx->startRun());
+
+    // The songs on disk are none of the bar: it starts from nothing.
+    QCOMPARE(barAtFirstBytes, 0);
+    QVERIFY2(statuses.contains(u"Скачивается 2, готово 0 из 2"_s), qPrintable(statuses.join(u'|')));
+    QVERIFY(!statuses.filter(QRegularExpression(u"^Скачивается .* КБ/с · осталось "_s)).isEmpty());
+    // Each song in flight shows how far it has come; once stored, its size.
+    QVERIFY(!rowFigures.filter(QRegularExpression(u"^[1-9][0-9]?%$"_s)).isEmpty());
+    for (const int row : {1, 3})
+        QCOMPARE(window->Playlist->index(row, 0).data(Qt::ToolTipRole).toString(),
+                 u"Скачано, 32 КБ"_s);
 }
 
 QTEST_MAIN(tst_WindowWorkflow)

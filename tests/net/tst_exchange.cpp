@@ -25,6 +25,8 @@ private Q_SLOTS:
     void setbacks();
     void connectAhead_data();
     void connectAhead();
+    void bodyProgress_data();
+    void bodyProgress();
 };
 
 namespace {
@@ -237,6 +239,39 @@ void tst_Exchange::connectAhead()
     QVERIFY(own.fetch(url));
     QCOMPARE(server.requests().at(connections - 1), server.requests().last());
     QCOMPARE(server.requests().size(), connections + 1);
+}
+
+void tst_Exchange::bodyProgress_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("resumed");
+    QTest::addColumn<qint64>("length");
+
+    QTest::newRow("length known") << whole << false << qint64(10);
+    QTest::newRow("no length: the bytes alone")
+        << QByteArray("HTTP/1.0 200 OK\r\n\r\n0123456789") << false << qint64(-1);
+    QTest::newRow("chunked: the body, not its framing")
+        << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "5\r\n01234\r\n5\r\n56789\r\n0\r\n\r\n")
+        << false << qint64(-1);
+    QTest::newRow("resumed: with what was held") << rest("5-9/10") << true << qint64(10);
+}
+
+void tst_Exchange::bodyProgress()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, resumed);
+    QFETCH(qint64, length);
+    ScriptedServer server({ScriptedServer::respond(reply)});
+    Run run;
+    QSignalSpy told(&run.exchange, &Exchange::bodyProgress);
+    if (resumed)
+        run.sink.write("01234");
+    QVERIFY(
+        run.fetch(server.url(u"/s.mp3"_s), resumed ? ResumePoint{5, "\"v1\"", 10} : ResumePoint()));
+    QVERIFY(!told.isEmpty());
+    QCOMPARE(told.last().at(0).toLongLong(), 10);
+    QCOMPARE(told.last().at(1).toLongLong(), length);
 }
 
 QTEST_GUILESS_MAIN(tst_Exchange)

@@ -39,6 +39,9 @@ private Q_SLOTS:
     void marking_data();
     void marking();
     void aStoredSongIsInTheLibraryWithItsTwins();
+    void transferText_data();
+    void transferText();
+    void transferIsToldOnlyWhenItsTextChanges();
 };
 
 void tst_SongList::idsOutliveNoList()
@@ -119,6 +122,47 @@ void tst_SongList::aStoredSongIsInTheLibraryWithItsTwins()
     QCOMPARE(failed.data(Qt::ToolTipRole).toString(), u"Сервер ответил 404"_s);
     QCOMPARE(list.index(3).data(Qt::ToolTipRole).toString(),
              u"Уже есть: /music/day/0004 A - Four.mp3"_s);
+}
+
+void tst_SongList::transferText_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("percent") << qint64(47) << qint64(100) << u"47%"_s;
+    QTest::newRow("never rounded up to whole") << qint64(999) << qint64(1000) << u"99%"_s;
+    QTest::newRow("more than announced") << qint64(120) << qint64(100) << u"100%"_s;
+    QTest::newRow("no length: bytes") << qint64(10 * 1024 - 1) << qint64(-1) << u"10 КБ"_s;
+    QTest::newRow("never four digits") << qint64(1024 * 1000 - 1) << qint64(-1) << u"1,0 МБ"_s;
+}
+
+void tst_SongList::transferText()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(qint64, length);
+    QFETCH(QString, text);
+    SongList list;
+    Fill(list);
+    list.setTransfer(list.id(0), bytes, length);
+    QCOMPARE(list.index(0).data(SongList::TransferRole).toString(), text);
+}
+
+void tst_SongList::transferIsToldOnlyWhenItsTextChanges()
+{
+    SongList list;
+    Fill(list);
+    QSignalSpy changes(&list, &QAbstractItemModel::dataChanged);
+    for (const qint64 bytes : {10, 19, 20}) // 1%, 1% again, 2%
+        list.setTransfer(list.id(0), bytes, 1000);
+    QCOMPARE(changes.size(), 2);
+    // The outcome takes the figure's place; the tip tells the stored size.
+    list.setOutcome(list.id(0), {SongOutcome::Kind::Stored, {}, {}, 4404019});
+    QCOMPARE(list.index(0).data(SongList::TransferRole).toString(), QString());
+    QCOMPARE(list.index(0).data(Qt::ToolTipRole).toString(), u"Скачано, 4,2 МБ"_s);
+    // A song stopped in flight has no outcome; the end of the run clears it.
+    list.setTransfer(list.id(3), 5, -1);
+    list.clearTransfers();
+    QCOMPARE(list.index(3).data(SongList::TransferRole).toString(), QString());
 }
 
 QTEST_GUILESS_MAIN(tst_SongList)
