@@ -274,8 +274,13 @@ void DownloadRun::begin(const RunOrder::Step &step)
     emit songStarted(t->song, step.ordinal, Order.total());
     if (Current != State::Running)
         return; // stopped from a handler: stop() has ended it
-    if (!ReadyParts.isEmpty())
-        fetch(t, ReadyParts.takeFirst());
+    if (!ReadyParts.isEmpty()) {
+        // A part made ahead may sit in a folder gone or read-only since.
+        if (!Folder->takesFiles())
+            failWaiting(u"Не удалось создать файл"_s);
+        else
+            fetch(t, ReadyParts.takeFirst());
+    }
     orderParts();
 }
 
