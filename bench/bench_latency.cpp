@@ -12,6 +12,13 @@
 // --rate-mbit N, --loss N (per thousand), --queue-ms N. With --write-site
 // FOLDER it only writes every set's songs, and a history page naming them (one
 // station per set, under --host), into FOLDER, for the server.
+//
+// With --scenario NAME (a label: "limit", "queue", "break") the server at --host
+// misbehaves as the script set it up, and the first set's songs, listed on the
+// first station's page, are fetched at Parallel auto and at --compare-parallel N
+// (2) in interleaved rounds; each variant gives its time, the songs stored whole
+// and the bytes that came in over the link (IP and TCP headers included), so a
+// resumed retry shows against a refetched one.
 
 #include "benchkit.h"
 #include "check.h"
@@ -26,6 +33,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,7 +64,24 @@ struct Options
     int lossPerThousand = 0;
     int queueMs = 0;
     QString siteFolder; // --write-site
+    QString scenario;
+    int compareParallel = 2;
 };
+
+// Bytes received on every interface but loopback, as the kernel counts them.
+qint64 receivedBytes()
+{
+    qint64 total = 0;
+    for (const QString &name :
+         QDir(u"/sys/class/net"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (name == u"lo")
+            continue;
+        QFile counter(u"/sys/class/net/"_s + name + u"/statistics/rx_bytes"_s);
+        if (counter.open(QIODevice::ReadOnly))
+            total += counter.readAll().trimmed().toLongLong();
+    }
+    return total;
+}
 
 constexpr int CurlWidths[] = {4, 8, 16};
 
@@ -124,6 +149,80 @@ struct Figures
     double wire = 0;
 };
 
+// The first set from a server that takes fewer connections, or breaks them: the
+// run at Parallel auto against the run at a fixed number.
+bool troubledServer(const Options &options, Main &window, const QString &settingsPath,
+                    const QString &music)
+{
+    const SongSet &songs = options.sets.first();
+    const qint64 songSize = songs.kib * 1024;
+    window.workflow()->setStation(0);
+    const std::optional<double> loaded = timeWork(window, [&] { window.Combo1_Click(); });
+    if (!loaded || window.workflow()->songs()->count() != songs.songs) {
+        std::fprintf(stderr, "the list was not loaded: %s\n",
+                     qPrintable(window.workflow()->status()));
+        return false;
+    }
+    const QString stationFolder =
+        StationFolder(window.workflow()->choices().folder, window.workflow()->stationName());
+    // A song breaks once per server start: only the first run sees the breaks.
+    const bool breaks = options.scenario.startsWith(u"break");
+    const QStringList parallels =
+        breaks ? QStringList{u"auto"_s}
+               : QStringList{u"auto"_s, QString::number(options.compareParallel)};
+    QList<QList<double>> times(parallels.size()), bytes(parallels.size());
+    QList<int> leastWhole(parallels.size(), songs.songs);
+    QList<int> peaks(parallels.size(), 0);
+    QStringList statuses(parallels.size());
+    settle(300);
+    for (int round = 0; round < options.rounds; ++round) {
+        for (qsizetype i = 0; i < parallels.size(); ++i) {
+            const qsizetype variant = (round + i) % parallels.size();
+            syncAll();
+            setStored(settingsPath, u"Parallel"_s, parallels[variant]);
+            window.Check1_Click();
+            const qint64 before = receivedBytes();
+            int peak = 0;
+            const std::optional<double> took = timeRun(window, peak);
+            if (!took)
+                return false;
+            times[variant].append(*took);
+            bytes[variant].append(double(receivedBytes() - before) / double(songs.bytes()));
+            peaks[variant] = std::max(peaks[variant], peak);
+            statuses[variant] = window.workflow()->status();
+            leastWhole[variant] =
+                std::min(leastWhole[variant], takeWholeFiles(stationFolder, songSize));
+        }
+    }
+    clearFolder(music);
+    std::printf("\nserver: %s; %d songs of %lld KiB\n", qPrintable(options.scenario), songs.songs,
+                songs.kib);
+    bool met = true;
+    for (qsizetype v = 0; v < parallels.size(); ++v) {
+        std::printf("  Parallel %s: songs stored whole %d of %d (fewest of the rounds); «%s»; in "
+                    "flight at most %d\n",
+                    qPrintable(parallels[v]), leastWhole[v], songs.songs, qPrintable(statuses[v]),
+                    peaks[v]);
+        printSeries(qPrintable(u"run, Parallel "_s + parallels[v]), times[v], "ms", 0);
+        printSeries(qPrintable(u"bytes in / the songs' bytes, Parallel "_s + parallels[v]),
+                    bytes[v], "", 3);
+        met = verdict(u"Parallel %1: no song fails"_s.arg(parallels[v]),
+                      leastWhole[v] == songs.songs) &&
+              met;
+    }
+    if (!breaks) {
+        const double ratio = median(times[0]) / median(times[1]);
+        met = verdict(u"auto no slower than Parallel %1 (%2)"_s.arg(options.compareParallel)
+                          .arg(ratio, 0, 'f', 2),
+                      ratio <= 1.0) &&
+              met;
+    } else
+        met = verdict(u"auto: bytes in <= 1.1 x the songs (%1)"_s.arg(median(bytes[0]), 0, 'f', 3),
+                      median(bytes[0]) <= 1.1) &&
+              met;
+    return met;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -155,6 +254,10 @@ int main(int argc, char **argv)
             options.queueMs = args[++i].toInt();
         } else if (args[i] == u"--write-site"_s) {
             options.siteFolder = args[++i];
+        } else if (args[i] == u"--scenario"_s) {
+            options.scenario = args[++i];
+        } else if (args[i] == u"--compare-parallel"_s) {
+            options.compareParallel = args[++i].toInt();
         }
     }
     if (!options.siteFolder.isEmpty()) {
@@ -182,10 +285,11 @@ int main(int argc, char **argv)
         return 2;
 
     std::printf("(g) round trip %d ms, %d Mbit/s, loss %d/1000, queue %d ms, from %s; %d rounds; "
-                "window shown on %s; Parallel %d (the default)\n",
+                "window shown on %s; Parallel auto (the default)\n",
                 options.rttMs, options.rateMbit, options.lossPerThousand, options.queueMs,
-                qPrintable(options.host), options.rounds, qPrintable(platformNote()),
-                StoredSettings::DefaultParallel);
+                qPrintable(options.host), options.rounds, qPrintable(platformNote()));
+    if (!options.scenario.isEmpty())
+        return troubledServer(options, *window, settingsPath, music) ? 0 : 1;
     bool met = true;
     for (int set = 0; set < options.sets.size(); ++set) {
         const SongSet &songs = options.sets[set];
