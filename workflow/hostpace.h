@@ -15,7 +15,7 @@ class HostPace
 public:
     static constexpr int AutoStart = 4;
     static constexpr int AutoMax = 16;
-    static constexpr qint64 WindowMs = 1000;
+    static constexpr qint64 WindowMs = 500;
 
     // fixed: songs at once, or 0 for automatic.
     explicit HostPace(int fixed = 0);
