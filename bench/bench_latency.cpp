@@ -167,9 +167,9 @@ bool troubledServer(const Options &options, Main &window, const QString &setting
         StationFolder(window.workflow()->choices().folder, window.workflow()->stationName());
     // A song breaks once per server start: only the first run sees the breaks.
     const bool breaks = options.scenario.startsWith(u"break");
-    const QStringList parallels =
-        breaks ? QStringList{u"auto"_s}
-               : QStringList{u"auto"_s, QString::number(options.compareParallel)};
+    QStringList parallels{u"auto"_s};
+    if (!breaks)
+        parallels.append(QString::number(options.compareParallel));
     QList<QList<double>> times(parallels.size()), bytes(parallels.size());
     QList<int> leastWhole(parallels.size(), songs.songs);
     QList<int> peaks(parallels.size(), 0);

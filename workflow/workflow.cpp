@@ -250,6 +250,7 @@ Workflow::RunStart Workflow::startRun()
         options.subfolders.append(TodayText());
     options.parallel = Parallel >= 0 ? Parallel : stored().parallel;
     options.timings = Times.exchange;
+    options.retryPauseMs = Times.retryPauseMs;
 
     Songs->clearOutcomes();
     Run = new DownloadRun(Songs->identified(), &Marks, &Session, this);

@@ -47,6 +47,7 @@ public:
         Exchange::Timings exchange;
         int pageDeadlineMs = 60000;  // a page load as a whole
         int updateDeadlineMs = 4000; // the update check, which holds up the window
+        int retryPauseMs = 1000;     // before a song's second try, doubled after
     };
 
     // What the user chose. The run reads the numbering option as it reaches each song.

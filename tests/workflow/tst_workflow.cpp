@@ -104,7 +104,7 @@ void tst_Workflow::create()
 {
     work = std::make_unique<Workflow>(
         std::make_unique<QSettings>(settingsPath(), QSettings::IniFormat));
-    work->setTimings({{300, 1500, 20, 0}, 10000, 1500});
+    work->setTimings({{300, 1500, 20, 0}, 10000, 1500, 20});
     work->restoreChoices();
     work->setFolder(music());
     songs = work->songs();
