@@ -30,7 +30,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "bench-latency: needs root (network namespaces, TUN devices, a real-time delay line)" >&2
   exit 2
 fi
-. "$top/scripts/bench-env.sh" bench_latency
+. "$top/scripts/bench-env.sh" bench_latency tunetrawl-chartsite
 
 rate_mbit=100
 server=10.97.0.1:8080
