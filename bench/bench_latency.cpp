@@ -149,6 +149,27 @@ struct Figures
     double wire = 0;
 };
 
+// How the songs of the window's last run ended.
+struct Ended
+{
+    int stored = 0, failed = 0, retries = 0; // retries: tries beyond each song's first
+};
+
+Ended endedSongs(Main &window)
+{
+    Ended ended;
+    const SongList *list = window.workflow()->songs();
+    for (int row = 0; row < list->count(); ++row) {
+        const SongOutcome *outcome = list->outcome(row);
+        if (!outcome)
+            continue;
+        ended.stored += outcome->kind == SongOutcome::Kind::Stored ? 1 : 0;
+        ended.failed += outcome->kind == SongOutcome::Kind::Failed ? 1 : 0;
+        ended.retries += std::max(0, outcome->tries - 1);
+    }
+    return ended;
+}
+
 // The first set from a server that takes fewer connections, or breaks them: the
 // run at Parallel auto against the run at a fixed number.
 bool troubledServer(const Options &options, Main &window, const QString &settingsPath,
@@ -171,7 +192,10 @@ bool troubledServer(const Options &options, Main &window, const QString &setting
     if (!breaks)
         parallels.append(QString::number(options.compareParallel));
     QList<QList<double>> times(parallels.size()), bytes(parallels.size());
-    QList<int> leastWhole(parallels.size(), songs.songs);
+    // The stand-in site's page repeats titles and leaves some songs without an
+    // address: what counts is that every song fetched is whole and none fails.
+    QList<int> failed(parallels.size(), 0), retries(parallels.size(), 0);
+    QList<bool> whole(parallels.size(), true);
     QList<int> peaks(parallels.size(), 0);
     QStringList statuses(parallels.size());
     settle(300);
@@ -186,12 +210,16 @@ bool troubledServer(const Options &options, Main &window, const QString &setting
             const std::optional<double> took = timeRun(window, peak);
             if (!took)
                 return false;
+            const qint64 in = receivedBytes() - before;
+            const Ended ended = endedSongs(window);
             times[variant].append(*took);
-            bytes[variant].append(double(receivedBytes() - before) / double(songs.bytes()));
+            bytes[variant].append(double(in) / double(std::max(1, ended.stored) * songSize));
             peaks[variant] = std::max(peaks[variant], peak);
             statuses[variant] = window.workflow()->status();
-            leastWhole[variant] =
-                std::min(leastWhole[variant], takeWholeFiles(stationFolder, songSize));
+            failed[variant] += ended.failed;
+            retries[variant] += ended.retries;
+            whole[variant] = whole[variant] && ended.stored > 0 &&
+                             takeWholeFiles(stationFolder, songSize) == ended.stored;
         }
     }
     clearFolder(music);
@@ -199,15 +227,15 @@ bool troubledServer(const Options &options, Main &window, const QString &setting
                 songs.kib);
     bool met = true;
     for (qsizetype v = 0; v < parallels.size(); ++v) {
-        std::printf("  Parallel %s: songs stored whole %d of %d (fewest of the rounds); «%s»; in "
-                    "flight at most %d\n",
-                    qPrintable(parallels[v]), leastWhole[v], songs.songs, qPrintable(statuses[v]),
-                    peaks[v]);
+        std::printf("  Parallel %s: every song stored whole %s; songs failed %d, tries beyond "
+                    "the first %d (all rounds); «%s»; in flight at most %d\n",
+                    qPrintable(parallels[v]), whole[v] ? "yes" : "NO", failed[v], retries[v],
+                    qPrintable(statuses[v]), peaks[v]);
         printSeries(qPrintable(u"run, Parallel "_s + parallels[v]), times[v], "ms", 0);
-        printSeries(qPrintable(u"bytes in / the songs' bytes, Parallel "_s + parallels[v]),
+        printSeries(qPrintable(u"bytes in / the stored songs' bytes, Parallel "_s + parallels[v]),
                     bytes[v], "", 3);
         met = verdict(u"Parallel %1: no song fails"_s.arg(parallels[v]),
-                      leastWhole[v] == songs.songs) &&
+                      whole[v] && failed[v] == 0) &&
               met;
     }
     if (!breaks) {
@@ -315,6 +343,7 @@ int main(int argc, char **argv)
         const int variants = 1 + int(std::size(CurlWidths));
         bool complete = true;
         int peak = 0;
+        int retries = 0;
         QString status;
         for (int round = 0; round < options.rounds; ++round) {
             for (int i = 0; i < variants; ++i) {
@@ -327,6 +356,7 @@ int main(int argc, char **argv)
                         return 2;
                     run.append(*took);
                     status = window->workflow()->status();
+                    retries += endedSongs(*window).retries;
                     complete = complete && takeWholeFiles(stationFolder, songSize) == songs.songs;
                 } else {
                     const ChildRun c =
@@ -350,8 +380,9 @@ int main(int argc, char **argv)
         std::printf("\n%d songs of %lld KiB: the wire needs %.0f ms\n", songs.songs, songs.kib,
                     f.wire);
         std::printf("  every file stored: %s; the status line after the run: «%s»; songs in "
-                    "flight at most %d; the list loaded in %.1f ms\n",
-                    complete ? "yes" : "NO", qPrintable(status), peak, *loaded);
+                    "flight at most %d; tries beyond the first %d (all rounds); the list loaded "
+                    "in %.1f ms\n",
+                    complete ? "yes" : "NO", qPrintable(status), peak, retries, *loaded);
         printSeries("run, default Parallel", run, "ms", 0);
         for (qsizetype w = 0; w < curlRuns.size(); ++w) {
             const QByteArray label =

@@ -17,7 +17,7 @@
 # leaving the rest waiting unanswered (--busy 2), each at Parallel auto against
 # Parallel 2; and the stand-in site resetting every song's connection once at
 # half its body (--fault break=*, started anew for each of the rounds), with the
-# bytes that came over the link.
+# bytes that came over the link. LATENCY_TROUBLE=only runs these alone.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 tools=${LATENCY_TOOLS:-$top/../shared/latency}
@@ -102,7 +102,9 @@ wait_for() { # URL
 }
 
 status=0
-for link in ${LATENCY_LINKS:-25:0:0 75:0:0 50:1:50}; do
+links=${LATENCY_LINKS:-25:0:0 75:0:0 50:1:50}
+[ "${LATENCY_TROUBLE:-1}" != only ] || links=""
+for link in $links; do
   IFS=: read -r one_way_ms loss queue_ms <<<"$link"
   echo
   namespaces=yes
