@@ -58,12 +58,13 @@ void tst_HostPace::limitFollowsWhatTheRunSees()
         case 'w':
         case 'u': {
             const bool saturated = step.front() == u'w';
-            // A window in four samples, as the run's ticks take them.
+            // A window in four steps, the last one closing it.
+            const qint64 step = (HostPace::WindowMs + 3) / 4;
             for (int tick = 0; tick <= 4; ++tick) {
                 pace.sample(now, bytes, saturated);
                 if (tick < 4) {
-                    now += HostPace::WindowMs / 4;
-                    bytes += n * HostPace::WindowMs / 4;
+                    now += step;
+                    bytes += n * step;
                 }
             }
             break;
