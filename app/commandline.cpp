@@ -61,8 +61,9 @@ struct JobOptions
     QCommandLineOption dayFolders{u"day-folders"_s, u"Подкаталог с датой в каталоге станции."_s};
     QCommandLineOption noDayFolders{u"no-day-folders"_s, u"Без подкаталога с датой."_s};
     QCommandLineOption parallel{u"parallel"_s,
-                                u"Сколько песен скачивать одновременно, от 1 до 8 (по "
-                                "умолчанию из настроек, иначе 4)."_s,
+                                u"Сколько песен скачивать одновременно: auto (выбирает "
+                                "сама программа, от 4 до 16) или от 1 до 16 (по умолчанию из "
+                                "настроек, иначе auto)."_s,
                                 u"N"_s};
     QCommandLineOption quiet{u"quiet"_s,
                              u"Не показывать ход работы и итог; только ошибки и неудачные "
@@ -134,9 +135,11 @@ QString ReadJob(const QCommandLineParser &parser, const JobOptions &o, JobReques
         job.dayFolders = parser.isSet(o.dayFolders);
     if (parser.isSet(o.parallel)) {
         bool isNumber = false;
-        job.parallel = parser.value(o.parallel).toInt(&isNumber);
-        if (!isNumber || job.parallel < 1 || job.parallel > StoredSettings::MaxParallel)
-            return u"--parallel: от 1 до %1."_s.arg(StoredSettings::MaxParallel);
+        const QString value = parser.value(o.parallel);
+        job.parallel = value == u"auto" ? StoredSettings::AutoParallel : value.toInt(&isNumber);
+        if (value != u"auto" &&
+            (!isNumber || job.parallel < 1 || job.parallel > StoredSettings::MaxParallel))
+            return u"--parallel: auto или от 1 до %1."_s.arg(StoredSettings::MaxParallel);
     }
     job.quiet = parser.isSet(o.quiet);
     job.list = parser.isSet(o.list);

@@ -12,6 +12,13 @@
 // --rate-mbit N, --loss N (per thousand), --queue-ms N. With --write-site
 // FOLDER it only writes every set's songs, and a history page naming them (one
 // station per set, under --host), into FOLDER, for the server.
+//
+// With --scenario NAME (a label: "limit", "queue", "break") the server at --host
+// misbehaves as the script set it up, and the first set's songs, listed on the
+// first station's page, are fetched at Parallel auto and at --compare-parallel N
+// (2) in interleaved rounds; each variant gives its time, the songs stored whole
+// and the bytes that came in over the link (IP and TCP headers included), so a
+// resumed retry shows against a refetched one.
 
 #include "benchkit.h"
 #include "check.h"
@@ -26,6 +33,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,7 +64,24 @@ struct Options
     int lossPerThousand = 0;
     int queueMs = 0;
     QString siteFolder; // --write-site
+    QString scenario;
+    int compareParallel = 2;
 };
+
+// Bytes received on every interface but loopback, as the kernel counts them.
+qint64 receivedBytes()
+{
+    qint64 total = 0;
+    for (const QString &name :
+         QDir(u"/sys/class/net"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (name == u"lo")
+            continue;
+        QFile counter(u"/sys/class/net/"_s + name + u"/statistics/rx_bytes"_s);
+        if (counter.open(QIODevice::ReadOnly))
+            total += counter.readAll().trimmed().toLongLong();
+    }
+    return total;
+}
 
 constexpr int CurlWidths[] = {4, 8, 16};
 
@@ -124,6 +149,108 @@ struct Figures
     double wire = 0;
 };
 
+// How the songs of the window's last run ended.
+struct Ended
+{
+    int stored = 0, failed = 0, retries = 0; // retries: tries beyond each song's first
+};
+
+Ended endedSongs(Main &window)
+{
+    Ended ended;
+    const SongList *list = window.workflow()->songs();
+    for (int row = 0; row < list->count(); ++row) {
+        const SongOutcome *outcome = list->outcome(row);
+        if (!outcome)
+            continue;
+        ended.stored += outcome->kind == SongOutcome::Kind::Stored ? 1 : 0;
+        ended.failed += outcome->kind == SongOutcome::Kind::Failed ? 1 : 0;
+        ended.retries += std::max(0, outcome->tries - 1);
+    }
+    return ended;
+}
+
+// The first set from a server that takes fewer connections, or breaks them: the
+// run at Parallel auto against the run at a fixed number.
+bool troubledServer(const Options &options, Main &window, const QString &settingsPath,
+                    const QString &music)
+{
+    const SongSet &songs = options.sets.first();
+    const qint64 songSize = songs.kib * 1024;
+    window.workflow()->setStation(0);
+    const std::optional<double> loaded = timeWork(window, [&] { window.Combo1_Click(); });
+    if (!loaded || window.workflow()->songs()->count() != songs.songs) {
+        std::fprintf(stderr, "the list was not loaded: %s\n",
+                     qPrintable(window.workflow()->status()));
+        return false;
+    }
+    const QString stationFolder =
+        StationFolder(window.workflow()->choices().folder, window.workflow()->stationName());
+    // A song breaks once per server start: only the first run sees the breaks.
+    const bool breaks = options.scenario.startsWith(u"break");
+    QStringList parallels{u"auto"_s};
+    if (!breaks)
+        parallels.append(QString::number(options.compareParallel));
+    QList<QList<double>> times(parallels.size()), bytes(parallels.size());
+    // The stand-in site's page repeats titles and leaves some songs without an
+    // address: what counts is that every song fetched is whole and none fails.
+    QList<int> failed(parallels.size(), 0), retries(parallels.size(), 0);
+    QList<bool> whole(parallels.size(), true);
+    QList<int> peaks(parallels.size(), 0);
+    QStringList statuses(parallels.size());
+    settle(300);
+    for (int round = 0; round < options.rounds; ++round) {
+        for (qsizetype i = 0; i < parallels.size(); ++i) {
+            const qsizetype variant = (round + i) % parallels.size();
+            syncAll();
+            setStored(settingsPath, u"Parallel"_s, parallels[variant]);
+            window.Check1_Click();
+            const qint64 before = receivedBytes();
+            int peak = 0;
+            const std::optional<double> took = timeRun(window, peak);
+            if (!took)
+                return false;
+            const qint64 in = receivedBytes() - before;
+            const Ended ended = endedSongs(window);
+            times[variant].append(*took);
+            bytes[variant].append(double(in) / double(std::max(1, ended.stored) * songSize));
+            peaks[variant] = std::max(peaks[variant], peak);
+            statuses[variant] = window.workflow()->status();
+            failed[variant] += ended.failed;
+            retries[variant] += ended.retries;
+            whole[variant] = whole[variant] && ended.stored > 0 &&
+                             takeWholeFiles(stationFolder, songSize) == ended.stored;
+        }
+    }
+    clearFolder(music);
+    std::printf("\nserver: %s; %d songs of %lld KiB\n", qPrintable(options.scenario), songs.songs,
+                songs.kib);
+    bool met = true;
+    for (qsizetype v = 0; v < parallels.size(); ++v) {
+        std::printf("  Parallel %s: every song stored whole %s; songs failed %d, tries beyond "
+                    "the first %d (all rounds); «%s»; in flight at most %d\n",
+                    qPrintable(parallels[v]), whole[v] ? "yes" : "NO", failed[v], retries[v],
+                    qPrintable(statuses[v]), peaks[v]);
+        printSeries(qPrintable(u"run, Parallel "_s + parallels[v]), times[v], "ms", 0);
+        printSeries(qPrintable(u"bytes in / the stored songs' bytes, Parallel "_s + parallels[v]),
+                    bytes[v], "", 3);
+        met = verdict(u"Parallel %1: no song fails"_s.arg(parallels[v]),
+                      whole[v] && failed[v] == 0) &&
+              met;
+    }
+    if (!breaks) {
+        const double ratio = median(times[0]) / median(times[1]);
+        met = verdict(u"auto no slower than Parallel %1 (%2)"_s.arg(options.compareParallel)
+                          .arg(ratio, 0, 'f', 2),
+                      ratio <= 1.0) &&
+              met;
+    } else
+        met = verdict(u"auto: bytes in <= 1.1 x the songs (%1)"_s.arg(median(bytes[0]), 0, 'f', 3),
+                      median(bytes[0]) <= 1.1) &&
+              met;
+    return met;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -155,6 +282,10 @@ int main(int argc, char **argv)
             options.queueMs = args[++i].toInt();
         } else if (args[i] == u"--write-site"_s) {
             options.siteFolder = args[++i];
+        } else if (args[i] == u"--scenario"_s) {
+            options.scenario = args[++i];
+        } else if (args[i] == u"--compare-parallel"_s) {
+            options.compareParallel = args[++i].toInt();
         }
     }
     if (!options.siteFolder.isEmpty()) {
@@ -182,10 +313,11 @@ int main(int argc, char **argv)
         return 2;
 
     std::printf("(g) round trip %d ms, %d Mbit/s, loss %d/1000, queue %d ms, from %s; %d rounds; "
-                "window shown on %s; Parallel %d (the default)\n",
+                "window shown on %s; Parallel auto (the default)\n",
                 options.rttMs, options.rateMbit, options.lossPerThousand, options.queueMs,
-                qPrintable(options.host), options.rounds, qPrintable(platformNote()),
-                StoredSettings::DefaultParallel);
+                qPrintable(options.host), options.rounds, qPrintable(platformNote()));
+    if (!options.scenario.isEmpty())
+        return troubledServer(options, *window, settingsPath, music) ? 0 : 1;
     bool met = true;
     for (int set = 0; set < options.sets.size(); ++set) {
         const SongSet &songs = options.sets[set];
@@ -211,6 +343,7 @@ int main(int argc, char **argv)
         const int variants = 1 + int(std::size(CurlWidths));
         bool complete = true;
         int peak = 0;
+        int retries = 0;
         QString status;
         for (int round = 0; round < options.rounds; ++round) {
             for (int i = 0; i < variants; ++i) {
@@ -223,6 +356,7 @@ int main(int argc, char **argv)
                         return 2;
                     run.append(*took);
                     status = window->workflow()->status();
+                    retries += endedSongs(*window).retries;
                     complete = complete && takeWholeFiles(stationFolder, songSize) == songs.songs;
                 } else {
                     const ChildRun c =
@@ -246,8 +380,9 @@ int main(int argc, char **argv)
         std::printf("\n%d songs of %lld KiB: the wire needs %.0f ms\n", songs.songs, songs.kib,
                     f.wire);
         std::printf("  every file stored: %s; the status line after the run: «%s»; songs in "
-                    "flight at most %d; the list loaded in %.1f ms\n",
-                    complete ? "yes" : "NO", qPrintable(status), peak, *loaded);
+                    "flight at most %d; tries beyond the first %d (all rounds); the list loaded "
+                    "in %.1f ms\n",
+                    complete ? "yes" : "NO", qPrintable(status), peak, retries, *loaded);
         printSeries("run, default Parallel", run, "ms", 0);
         for (qsizetype w = 0; w < curlRuns.size(); ++w) {
             const QByteArray label =

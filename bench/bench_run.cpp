@@ -254,9 +254,7 @@ int main(int argc, char **argv)
     std::printf("  songs in flight at most: %d at the default Parallel, %d at Parallel 1\n", peak,
                 peakOneAtATime);
     std::printf("(d) run through the window\n");
-    const QByteArray atDefaultLabel =
-        "run, default Parallel (" + QByteArray::number(StoredSettings::DefaultParallel) + ')';
-    printSeries(atDefaultLabel.constData(), run, "ms", 1);
+    printSeries("run, default Parallel (auto)", run, "ms", 1);
     printSeries("run, Parallel 1", runOneAtATime, "ms", 1);
     printSeries("command line, default Parallel", commandLine, "ms", 1);
     printSeries("bare socket into files", bare, "ms", 1);
@@ -270,11 +268,11 @@ int main(int argc, char **argv)
                 atDefault / songCount, oneAtATime / songCount, median(bare) / songCount,
                 median(bareCommitted) / songCount, median(curlRun) / songCount,
                 median(curlClose) / songCount);
-    std::printf("  gain of the default Parallel: Parallel 1 / Parallel %d = %.2f\n",
-                StoredSettings::DefaultParallel, oneAtATime / atDefault);
+    std::printf("  gain of the default Parallel: Parallel 1 / Parallel auto = %.2f\n",
+                oneAtATime / atDefault);
     std::printf("  overhead per song over the bare socket: Parallel 1 %.3f ms, committed %.3f ms; "
-                "Parallel %d %.3f ms\n",
-                overheadOneAtATime, overheadCommitted, StoredSettings::DefaultParallel, overhead);
+                "Parallel auto %.3f ms\n",
+                overheadOneAtATime, overheadCommitted, overhead);
     std::printf("  ratio run / curl %.2f, run / wget %.2f; with a connection per song: run / "
                 "curl %.2f, run / wget %.2f\n",
                 atDefault / median(curlRun), atDefault / median(wgetRun),

@@ -11,6 +11,13 @@
 # failure. Options go to the program: --rounds N (3), --sets COUNTxKIB,...
 # (10x8192,40x1024). LATENCY_LINKS picks the links, each "one-way-ms:loss:queue-ms"
 # ("25:0:0 75:0:0 50:1:50").
+# Then, over the first link, servers in trouble with 20 songs of 1 MiB
+# (LATENCY_TROUBLE_SET; LATENCY_TROUBLE=0 skips them): nginx serving 2 connections
+# at once and answering 503 beyond (limit_conn), the stand-in site serving 2 and
+# leaving the rest waiting unanswered (--busy 2), each at Parallel auto against
+# Parallel 2; and the stand-in site resetting every song's connection once at
+# half its body (--fault break=*, started anew for each of the rounds), with the
+# bytes that came over the link. LATENCY_TROUBLE=only runs these alone.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 tools=${LATENCY_TOOLS:-$top/../shared/latency}
@@ -23,7 +30,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "bench-latency: needs root (network namespaces, TUN devices, a real-time delay line)" >&2
   exit 2
 fi
-. "$top/scripts/bench-env.sh" bench_latency
+. "$top/scripts/bench-env.sh" bench_latency tunetrawl-chartsite
 
 rate_mbit=100
 server=10.97.0.1:8080
@@ -76,28 +83,34 @@ http {
 }
 CONF
 
+serve_nginx() { # configuration file
+  ip netns exec "${prefix}srv" nginx -p "$scratch/nginx" -c "$1" \
+    -e "$scratch/nginx/error.log" -g 'daemon off;' &
+  nginx_pid=$!
+}
+
+wait_for() { # URL
+  for _ in $(seq 50); do
+    if ip netns exec "${prefix}cli" curl -sf -o /dev/null --max-time 2 "$1"; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "bench-latency: nothing answers $1" >&2
+  cat "$scratch/nginx/error.log" >&2 || true
+  exit 2
+}
+
 status=0
-for link in ${LATENCY_LINKS:-25:0:0 75:0:0 50:1:50}; do
+links=${LATENCY_LINKS:-25:0:0 75:0:0 50:1:50}
+[ "${LATENCY_TROUBLE:-1}" != only ] || links=""
+for link in $links; do
   IFS=: read -r one_way_ms loss queue_ms <<<"$link"
   echo
   namespaces=yes
   "$tools/netns-up.sh" "$one_way_ms" "$rate_mbit" "$prefix" "$loss" "$queue_ms"
-  ip netns exec "${prefix}srv" nginx -p "$scratch/nginx" -c "$scratch/nginx/nginx.conf" \
-    -e "$scratch/nginx/error.log" -g 'daemon off;' &
-  nginx_pid=$!
-  up=""
-  for _ in $(seq 50); do
-    if ip netns exec "${prefix}cli" curl -sf -o /dev/null --max-time 2 "http://$server/songs/0/01.mp3"; then
-      up=yes
-      break
-    fi
-    sleep 0.1
-  done
-  if [ -z "$up" ]; then
-    echo "bench-latency: nginx does not answer on $server" >&2
-    cat "$scratch/nginx/error.log" >&2 || true
-    exit 2
-  fi
+  serve_nginx "$scratch/nginx/nginx.conf"
+  wait_for "http://$server/songs/0/01.mp3"
   start_xvfb ip netns exec "${prefix}cli"
   DISPLAY=$xvfb_display ip netns exec "${prefix}cli" "$build/bench/bench_latency" \
     --host "$server" --rtt-ms $((2 * one_way_ms)) --rate-mbit "$rate_mbit" --loss "$loss" \
@@ -106,5 +119,52 @@ for link in ${LATENCY_LINKS:-25:0:0 75:0:0 50:1:50}; do
   if [ "$status" -gt 1 ]; then
     exit "$status"
   fi
+done
+
+if [ "${LATENCY_TROUBLE:-1}" = 0 ]; then
+  exit $status
+fi
+trouble_set=${LATENCY_TROUBLE_SET:-20x1024}
+trouble_kib=${trouble_set#*x}
+trouble_songs=${trouble_set%x*}
+"$build/bench/bench_latency" --write-site "$scratch/trouble" --host "$server" --sets "$trouble_set"
+sed -e "s|root \"$scratch/site\";|root \"$scratch/trouble\";|" \
+  -e "s|^http {|http {\n  limit_conn_zone \$server_name zone=perserver:1m;\n  limit_conn_status 503;|" \
+  -e "s|^    listen $server;|    listen $server;\n    limit_conn perserver 2;|" \
+  "$scratch/nginx/nginx.conf" >"$scratch/nginx/limit.conf"
+chartsite=$build/tools/chartsite/tunetrawl-chartsite
+first_link=${LATENCY_LINKS:-25:0:0}
+IFS=: read -r one_way_ms loss queue_ms <<<"${first_link%% *}"
+troubled() { # scenario, rounds, a URL it answers, then how to start the server
+  local scenario=$1 rounds=$2 probe=$3
+  shift 3
+  namespaces=yes
+  "$tools/netns-up.sh" "$one_way_ms" "$rate_mbit" "$prefix" "$loss" "$queue_ms"
+  if [ "$1" = nginx ]; then
+    serve_nginx "$scratch/nginx/limit.conf"
+  else
+    ip netns exec "${prefix}srv" "$@" >/dev/null &
+    nginx_pid=$!
+  fi
+  wait_for "http://$server$probe"
+  start_xvfb ip netns exec "${prefix}cli"
+  DISPLAY=$xvfb_display ip netns exec "${prefix}cli" "$build/bench/bench_latency" \
+    --host "$server" --rtt-ms $((2 * one_way_ms)) --rate-mbit "$rate_mbit" --loss "$loss" \
+    --queue-ms "$queue_ms" --sets "$trouble_set" --rounds "$rounds" --scenario "$scenario" ||
+    status=$?
+  teardown
+  if [ "$status" -gt 1 ]; then
+    exit "$status"
+  fi
+}
+echo
+echo "== servers in trouble, over a round trip of $((2 * one_way_ms)) ms =="
+troubled "limit (nginx limit_conn 2, 503 beyond)" "${ROUNDS:-3}" /songs/0/01.mp3 nginx
+site_options=(--address 10.97.0.1 --size "$trouble_kib" --songs "$trouble_songs")
+troubled "queue (--busy 2: the rest wait unanswered)" "${ROUNDS:-3}" /version/tunetrawl.php \
+  "$chartsite" "${site_options[@]}" --busy 2 8080
+for _ in 1 2 3; do
+  troubled "break (every song reset once at half its body)" 1 /version/tunetrawl.php \
+    "$chartsite" "${site_options[@]}" --fault 'break=*' 8080
 done
 exit $status

@@ -36,6 +36,11 @@ TargetFolder::Entry TargetFolder::entryAt(const QString &name) const
     return TargetFolderSys::entryAt(handle(), Path, name);
 }
 
+bool TargetFolder::takesFiles() const
+{
+    return TargetFolderSys::takesFiles(handle());
+}
+
 bool TargetFolder::isPartFileName(const QString &name)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\.tunetrawl-[a-z0-9]{8}\\.part$"));

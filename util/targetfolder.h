@@ -34,6 +34,11 @@ public:
     // What is at name: a link counts as a file whether it leads anywhere or not.
     Entry entryAt(const QString &name) const;
 
+    // Whether new files can still be made here: false once the folder was removed
+    // or turned read-only. Windows holds the folder against removal; there only
+    // making a file tells.
+    bool takesFiles() const;
+
     // The names part files of this program take: a fixed prefix and suffix.
     static bool isPartFileName(const QString &name);
     // Removes the part files no live process holds (a writer holds its own until

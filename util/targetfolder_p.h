@@ -17,6 +17,7 @@ NativeHandle openFolder(const QString &path);
 NativeHandle openSubfolder(NativeHandle parent, const QString &parentPath, const QString &name);
 void closeFolder(NativeHandle folder);
 
+bool takesFiles(NativeHandle folder);
 TargetFolder::Entry entryAt(NativeHandle folder, const QString &folderPath, const QString &name);
 // The names of the files in the folder, in no order.
 QStringList fileNames(NativeHandle folder, const QString &folderPath);

@@ -38,6 +38,14 @@ void closeFolder(NativeHandle folder)
     ::close(int(folder));
 }
 
+bool takesFiles(NativeHandle folder)
+{
+    // A removed folder has no links left; access() also sees a read-only mount.
+    struct stat status;
+    return ::fstat(int(folder), &status) == 0 && status.st_nlink > 0 &&
+           ::faccessat(int(folder), ".", W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 TargetFolder::Entry entryAt(NativeHandle folder, const QString &, const QString &name)
 {
     struct stat status;

@@ -52,6 +52,11 @@ void closeFolder(NativeHandle folder)
     ::CloseHandle(AsHandle(folder));
 }
 
+bool takesFiles(NativeHandle)
+{
+    return true;
+}
+
 TargetFolder::Entry entryAt(NativeHandle, const QString &folderPath, const QString &name)
 {
     const DWORD attributes = ::GetFileAttributesW(LongPath(folderPath + name).c_str());

@@ -80,7 +80,7 @@ void CommandJob::start()
         Work->setNoNumbers(*Request.noNumbers);
     if (Request.dayFolders)
         Work->setDayFolders(*Request.dayFolders);
-    if (Request.parallel > 0)
+    if (Request.parallel >= 0)
         Work->setParallel(Request.parallel);
     if (!Request.list && !QFileInfo(Work->choices().folder).isDir()) {
         Tell(

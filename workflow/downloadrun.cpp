@@ -1,11 +1,14 @@
 #include "downloadrun.h"
 
 #include "commitqueue.h"
+#include "connectahead.h"
 #include "filenamerules.h"
 #include "partfile.h"
+#include "requesttext.h"
 #include "targetfolder.h"
 
 #include <QMetaObject>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -16,12 +19,17 @@ using namespace Qt::StringLiterals;
 DownloadRun::DownloadRun(QList<IdentifiedSong> songs, const Marks *marks, HttpSession *session,
                          QObject *parent)
     : QObject(parent), Order(std::move(songs), marks), Session(session),
+      Ahead(new ConnectAhead(session, this)), Tick(new QTimer(this)), Wake(new QTimer(this)),
       Commits(new CommitQueue(8, this))
 {
     // One thread: part files are made one after another, in the order asked.
     FileThread.setMaxThreadCount(1);
     connect(Commits, &CommitQueue::committed, this,
             [this](int tag, PartFile::Commit result) { committed(tag, int(result)); });
+    Tick->setInterval(TickMs);
+    connect(Tick, &QTimer::timeout, this, &DownloadRun::tick);
+    Wake->setSingleShot(true);
+    connect(Wake, &QTimer::timeout, this, &DownloadRun::advance);
 }
 
 DownloadRun::~DownloadRun()
@@ -38,39 +46,35 @@ QString DownloadRun::folderPath() const
     return Folder ? Folder->path() : QString();
 }
 
+QString DownloadRun::hostKey(const QString &url)
+{
+    return (RequestText::isHttps(url) ? u"https://"_s : u"http://"_s) + RequestText::host(url);
+}
+
+int DownloadRun::limitFor(const QString &url) const
+{
+    const auto host = Hosts.constFind(hostKey(url));
+    return host != Hosts.cend() ? host->pace.limit() : HostPace(Options.parallel).limit();
+}
+
+DownloadRun::Host &DownloadRun::hostOf(const QString &key)
+{
+    auto host = Hosts.find(key);
+    if (host == Hosts.end())
+        host = Hosts.insert(key, Host{HostPace(Options.parallel), 0});
+    return *host;
+}
+
 void DownloadRun::start(const Settings &settings)
 {
     if (Current != State::Idle)
         return;
     Options = settings;
-    Options.parallel = std::clamp(Options.parallel, 1, MaxParallel);
+    if (Options.parallel != Auto)
+        Options.parallel = std::clamp(Options.parallel, 1, MaxParallel);
     Current = State::Preparing;
     Order.begin();
-    for (int i = 0; i < Options.parallel; ++i) {
-        auto *exchange = new Exchange(Session, this);
-        exchange->setTimings(Options.timings);
-        // From the event loop: an exchange that ends inside its start (an address
-        // that cannot be sent) does not end its song inside advance().
-        connect(
-            exchange, &Exchange::finished, this, [this, exchange] { fetched(exchange); },
-            Qt::QueuedConnection);
-        connect(exchange, &Exchange::lightChanged, this, &DownloadRun::lightChanged);
-        connect(exchange, &Exchange::progress, this,
-                [this, exchange](qint64 received, qint64 head, qint64 length) {
-                    if (Transfer *transfer = holding(exchange)) {
-                        transfer->fraction =
-                            std::clamp(double(received - head) / double(length), 0.0, 1.0);
-                        updateProgress();
-                    }
-                });
-        connect(exchange, &Exchange::bodyProgress, this,
-                [this, exchange](qint64 bytes, qint64 length) {
-                    if (Transfer *transfer = holding(exchange))
-                        emit songProgress(transfer->song, bytes, length);
-                });
-        Exchanges.append(exchange);
-    }
-    FreeExchanges = Exchanges;
+    Clock.start();
     // The folders are made, opened and cleared of a crashed run's leftovers off
     // the caller's thread.
     FileThread.start([this, base = Options.chosenFolder, levels = Options.subfolders] {
@@ -82,6 +86,46 @@ void DownloadRun::start(const Settings &settings)
             this, [this, folder, failedAt] { folderReady(folder, failedAt); },
             Qt::QueuedConnection);
     });
+}
+
+Exchange *DownloadRun::takeExchange()
+{
+    if (!FreeExchanges.isEmpty())
+        return FreeExchanges.takeFirst();
+    auto *exchange = new Exchange(Session, this);
+    Exchange::Timings timings = Options.timings;
+    // An attempt that gets nothing comes back here: whether it goes again, and
+    // counted or not, depends on what the server does for the other songs.
+    timings.Attempts = 1;
+    exchange->setTimings(timings);
+    exchange->useConnectAhead(Ahead);
+    // From the event loop: an exchange that ends inside its start (an address
+    // that cannot be sent) does not end its song inside advance().
+    connect(
+        exchange, &Exchange::finished, this, [this, exchange] { fetched(exchange); },
+        Qt::QueuedConnection);
+    connect(exchange, &Exchange::lightChanged, this, [this, exchange](Exchange::Light light) {
+        if (light == Exchange::Light::Receiving) {
+            if (Transfer *transfer = holding(exchange))
+                transfer->streaming = true;
+        }
+        emit lightChanged(light);
+    });
+    connect(exchange, &Exchange::progress, this,
+            [this, exchange](qint64 received, qint64 head, qint64 length) {
+                if (Transfer *transfer = holding(exchange)) {
+                    transfer->fraction =
+                        std::clamp(double(received - head) / double(length), 0.0, 1.0);
+                    updateProgress();
+                }
+            });
+    connect(exchange, &Exchange::bodyProgress, this,
+            [this, exchange](qint64 bytes, qint64 length) {
+                if (Transfer *transfer = holding(exchange))
+                    emit songProgress(transfer->song, bytes, length);
+            });
+    Exchanges.append(exchange);
+    return exchange;
 }
 
 void DownloadRun::folderReady(std::shared_ptr<TargetFolder> folder, const QString &failedAt)
@@ -97,6 +141,7 @@ void DownloadRun::folderReady(std::shared_ptr<TargetFolder> folder, const QStrin
     }
     Folder = std::move(folder);
     Current = State::Running;
+    Tick->start();
     advance();
 }
 
@@ -106,11 +151,14 @@ void DownloadRun::stop()
         return;
     Current = State::Stopping;
     Tally.stopped = true;
+    Wake->stop();
     std::vector<Transfer *> ending;
     for (const std::unique_ptr<Transfer> &transfer : Transfers)
         ending.push_back(transfer.get());
     for (Transfer *transfer : ending) {
-        if (transfer->step == Transfer::Step::WaitingForPart)
+        // A song between two tries leaves nothing: its part file goes with it.
+        if (transfer->step == Transfer::Step::WaitingForPart ||
+            transfer->step == Transfer::Step::Pausing)
             end(transfer);
         else if (transfer->step == Transfer::Step::Fetching)
             transfer->exchange->abort(); // its part file goes in fetched()
@@ -124,11 +172,40 @@ bool DownloadRun::nameBusy(const QString &name) const
                        [&name](const std::unique_ptr<Transfer> &t) { return t->name == name; });
 }
 
+int DownloadRun::holdingOn(const QString &host) const
+{
+    return int(std::count_if(Transfers.begin(), Transfers.end(),
+                             [&host](const auto &t) { return t->exchange && t->host == host; }));
+}
+
+int DownloadRun::streamingOn(const QString &host, const Transfer *besides) const
+{
+    return int(std::count_if(Transfers.begin(), Transfers.end(), [&](const auto &t) {
+        return t.get() != besides && t->step == Transfer::Step::Fetching && t->streaming &&
+               t->host == host;
+    }));
+}
+
+RunOrder::Room DownloadRun::roomFor(const QString &name, const QString &url)
+{
+    if (nameBusy(name))
+        return RunOrder::Room::NameBusy;
+    if (!PartFailure.isEmpty())
+        return RunOrder::Room::Go; // none is fetched: each fails at once
+    const QString key = hostKey(url);
+    const Host &host = hostOf(key);
+    if (host.pace.heldAt(Clock.elapsed()) || holdingOn(key) >= host.pace.limit())
+        return RunOrder::Room::HostFull;
+    return RunOrder::Room::Go;
+}
+
 void DownloadRun::advance()
 {
-    while (Current == State::Running && !FreeExchanges.isEmpty()) {
-        const RunOrder::Step step =
-            Order.next([this](const QString &name) { return nameBusy(name); });
+    if (Current == State::Running)
+        resumeDue(Clock.elapsed());
+    while (Current == State::Running) {
+        const RunOrder::Step step = Order.next(
+            [this](const QString &name, const QString &url) { return roomFor(name, url); });
         if (step.kind == RunOrder::Step::Kind::End || step.kind == RunOrder::Step::Kind::Wait)
             break;
         const SongId song = Order.song(step.index).id;
@@ -152,27 +229,63 @@ void DownloadRun::advance()
         case TargetFolder::Entry::None:
             break;
         }
-        begin(step, FreeExchanges.takeFirst());
+        if (!PartFailure.isEmpty()) {
+            report(song, SongOutcome::failed(PartFailure), step.name);
+            continue;
+        }
+        begin(step);
+    }
+    if (Current == State::Running) {
+        prepareAhead();
+        scheduleWake();
     }
     updateProgress();
     finishIfDone();
 }
 
-void DownloadRun::begin(const RunOrder::Step &step, Exchange *exchange)
+void DownloadRun::resumeDue(qint64 now)
+{
+    std::vector<Transfer *> due;
+    for (const std::unique_ptr<Transfer> &transfer : Transfers) {
+        if (transfer->step == Transfer::Step::Pausing && transfer->dueMs <= now)
+            due.push_back(transfer.get());
+    }
+    // Big songs must not end last alone: of those sent back, the largest known
+    // goes first, then the rest in page order.
+    std::stable_sort(due.begin(), due.end(), [](const Transfer *a, const Transfer *b) {
+        return a->length != b->length ? a->length > b->length : a->index < b->index;
+    });
+    for (Transfer *transfer : due) {
+        const Host &host = hostOf(transfer->host);
+        if (host.pace.heldAt(now) || holdingOn(transfer->host) >= host.pace.limit())
+            continue;
+        transfer->exchange = takeExchange();
+        startFetch(transfer);
+        Peak = std::max(Peak, int(Exchanges.size() - FreeExchanges.size()));
+    }
+}
+
+void DownloadRun::begin(const RunOrder::Step &step)
 {
     auto transfer = std::make_unique<Transfer>();
     transfer->song = Order.song(step.index).id;
     transfer->index = step.index;
     transfer->name = step.name;
-    transfer->exchange = exchange;
+    transfer->host = hostKey(Order.song(step.index).song.url);
+    transfer->exchange = takeExchange();
     Transfer *t = transfer.get();
     Transfers.push_back(std::move(transfer));
     Peak = std::max(Peak, int(Exchanges.size() - FreeExchanges.size()));
     emit songStarted(t->song, step.ordinal, Order.total());
     if (Current != State::Running)
         return; // stopped from a handler: stop() has ended it
-    if (!ReadyParts.isEmpty())
-        fetch(t, ReadyParts.takeFirst());
+    if (!ReadyParts.isEmpty()) {
+        // A part made ahead may sit in a folder gone or read-only since.
+        if (!Folder->takesFiles())
+            failWaiting(u"Не удалось создать файл"_s);
+        else
+            fetch(t, ReadyParts.takeFirst());
+    }
     orderParts();
 }
 
@@ -187,8 +300,12 @@ void DownloadRun::orderParts()
 {
     // Once a song needed one, part files are made ahead, one for each song that
     // may go at once, so the next songs need not wait for the disk to start.
-    while (Current == State::Running &&
-           ReadyParts.size() + PartsOrdered < Options.parallel + waitingForParts()) {
+    int ahead = 0;
+    for (const Host &host : std::as_const(Hosts))
+        ahead += host.pace.limit();
+    ahead = std::min(ahead, MaxParallel);
+    while (Current == State::Running && PartFailure.isEmpty() &&
+           ReadyParts.size() + PartsOrdered < ahead + waitingForParts()) {
         ++PartsOrdered;
         FileThread.start([this, folder = Folder] {
             auto part = std::make_shared<PartFile>(folder);
@@ -203,38 +320,134 @@ void DownloadRun::orderParts()
 void DownloadRun::partMade(std::shared_ptr<PartFile> part)
 {
     --PartsOrdered;
-    if (Current != State::Running) {
+    if (Current != State::Running || !PartFailure.isEmpty()) {
         part.reset(); // a stopped run leaves nothing
         finishIfDone();
+        return;
+    }
+    if (!part) {
+        failWaiting(u"Не удалось создать файл"_s);
+        advance();
         return;
     }
     const auto waiting = std::find_if(Transfers.begin(), Transfers.end(), [](const auto &t) {
         return t->step == Transfer::Step::WaitingForPart;
     });
     if (waiting == Transfers.end()) {
-        if (part)
-            ReadyParts.append(std::move(part));
+        ReadyParts.append(std::move(part));
         finishIfDone();
         return;
     }
-    Transfer *transfer = waiting->get();
-    if (!part) {
+    fetch(waiting->get(), std::move(part));
+}
+
+void DownloadRun::failWaiting(const QString &reason)
+{
+    // The folder takes no new file: nothing more is fetched into it. The songs
+    // that stream already go on; those waiting, and the rest, fail now.
+    PartFailure = reason;
+    ReadyParts.clear();
+    std::vector<Transfer *> waiting;
+    for (const std::unique_ptr<Transfer> &transfer : Transfers) {
+        if (transfer->step == Transfer::Step::WaitingForPart)
+            waiting.push_back(transfer.get());
+    }
+    for (Transfer *transfer : waiting) {
         const SongId song = transfer->song;
         const QString name = transfer->name;
         end(transfer);
-        report(song, SongOutcome::failed(u"Не удалось создать файл"_s), name);
-        advance();
-        return;
+        report(song, SongOutcome::failed(reason), name);
     }
-    fetch(transfer, std::move(part));
 }
 
 void DownloadRun::fetch(Transfer *transfer, std::shared_ptr<PartFile> part)
 {
     transfer->part = std::move(part);
+    startFetch(transfer);
+}
+
+void DownloadRun::startFetch(Transfer *transfer)
+{
     transfer->step = Transfer::Step::Fetching;
+    transfer->streaming = false;
+    ++transfer->tries;
+    // A first request carries no Range; a later one goes on from what the part holds.
     transfer->exchange->start({Order.song(transfer->index).song.url, 1, {}, false},
-                              transfer->part.get(), ResponseReader::Keep::BodyOnly);
+                              transfer->part.get(), ResponseReader::Keep::BodyOnly,
+                              Exchange::Start::Now, transfer->resume);
+}
+
+void DownloadRun::sendBack(Transfer *transfer, qint64 dueMs, bool counted)
+{
+    if (!counted)
+        --transfer->tries;
+    transfer->step = Transfer::Step::Pausing;
+    transfer->streaming = false;
+    transfer->dueMs = dueMs;
+    FreeExchanges.append(std::exchange(transfer->exchange, nullptr));
+}
+
+// Whether a song that fell short goes again; false when it has failed.
+bool DownloadRun::retried(Transfer *transfer)
+{
+    const ResponseSummary &summary = transfer->exchange->summary();
+    const qint64 now = Clock.elapsed();
+    Host &host = hostOf(transfer->host);
+    const int others = streamingOn(transfer->host, transfer);
+    const qint64 pause = qint64(Options.retryPauseMs) << std::max(0, transfer->tries - 1);
+    if (summary.TotalLength >= 0)
+        transfer->length = summary.TotalLength;
+    // Nothing from a server that serves no one: the attempts of one request.
+    const auto unanswered = [&] {
+        if (++transfer->silent >= std::max(1, Options.timings.Attempts))
+            return false;
+        const bool silence = summary.Trouble == ResponseSummary::Setback::Busy;
+        sendBack(transfer, now + (silence ? 0 : Options.timings.ResendPauseMs), false);
+        return true;
+    };
+    using Setback = ResponseSummary::Setback;
+    switch (summary.Trouble) {
+    case Setback::Refused:
+    case Setback::Busy:
+        if (others > 0) {
+            // Busy, not dead: it serves the others. Fewer at once, and this one
+            // waits for a slot without losing a try.
+            host.pace.refused(others);
+            sendBack(transfer, now, false);
+            return true;
+        }
+        return unanswered();
+    case Setback::Throttled: {
+        // An answer: the server is there, and the songs it took count, streaming or not.
+        const int taken = holdingOn(transfer->host) - 1;
+        const qint64 asked = std::max<qint64>(0, summary.RetryAfterMs);
+        if (taken > 0) {
+            host.pace.refused(taken);
+            host.pace.holdUntil(now + asked);
+            sendBack(transfer, now + asked, false);
+            return true;
+        }
+        if (transfer->tries >= Tries)
+            return false;
+        const qint64 wait = summary.RetryAfterMs >= 0 ? asked : pause;
+        host.pace.holdUntil(now + wait);
+        sendBack(transfer, now + wait, true);
+        return true;
+    }
+    case Setback::Broken:
+    case Setback::Stalled:
+        host.pace.troubled();
+        if (transfer->tries >= Tries)
+            return false;
+        // Without a length or a validator the next try starts over.
+        transfer->resume = {summary.Kept, summary.Validator, summary.TotalLength};
+        sendBack(transfer, now + pause, true);
+        return true;
+    case Setback::None:
+        // No server to spare (no such host, no route), asked again all the same.
+        return transfer->exchange->failure() == Exchange::Failure::NoAnswer && unanswered();
+    }
+    return false;
 }
 
 void DownloadRun::fetched(Exchange *exchange)
@@ -242,9 +455,8 @@ void DownloadRun::fetched(Exchange *exchange)
     Transfer *transfer = holding(exchange);
     if (!transfer || transfer->step != Transfer::Step::Fetching)
         return;
-    std::shared_ptr<PartFile> part = std::move(transfer->part);
     if (Current != State::Running) {
-        part.reset(); // a stopped song leaves nothing
+        transfer->part.reset(); // a stopped song leaves nothing
         end(transfer);
         finishIfDone();
         return;
@@ -252,13 +464,17 @@ void DownloadRun::fetched(Exchange *exchange)
     const std::optional<SongOutcome> failure =
         SongOutcome::ofFetch(exchange->outcome(), exchange->failure(), exchange->summary());
     if (failure) {
-        const SongId song = transfer->song;
-        const QString name = transfer->name;
-        part.reset();
-        end(transfer);
-        report(song, *failure, name);
+        if (!retried(transfer)) {
+            const SongId song = transfer->song;
+            const QString name = transfer->name;
+            SongOutcome failed = *failure; // the last try's reason
+            failed.tries = transfer->tries;
+            end(transfer);
+            report(song, failed, name);
+        }
     } else {
         // The exchange is free for the next song; the name stays taken until committed.
+        std::shared_ptr<PartFile> part = std::move(transfer->part);
         transfer->step = Transfer::Step::Committing;
         transfer->tag = ++NextTag;
         transfer->fraction = 0;
@@ -278,6 +494,7 @@ void DownloadRun::committed(int tag, int result)
     const QString name = transfer->name;
     SongOutcome stored = SongOutcome::stored();
     stored.bytes = transfer->bytes;
+    stored.tries = transfer->tries;
     end(transfer);
     switch (PartFile::Commit(result)) {
     case PartFile::Commit::Done:
@@ -288,9 +505,70 @@ void DownloadRun::committed(int tag, int result)
         break;
     case PartFile::Commit::Failed:
         report(song, SongOutcome::failed(u"Не удалось записать файл"_s), name);
+        // The folder may have gone or turned read-only: the parts made ahead are
+        // not trusted, so the next song learns it from a new one, before a fetch.
+        ReadyParts.clear();
         break;
     }
     advance();
+}
+
+void DownloadRun::tick()
+{
+    if (Current != State::Running)
+        return;
+    for (const std::unique_ptr<Transfer> &transfer : Transfers) {
+        if (transfer->step != Transfer::Step::Fetching || !transfer->part)
+            continue;
+        const qint64 size = transfer->part->size();
+        hostOf(transfer->host).bytes += std::max<qint64>(0, size - transfer->counted);
+        transfer->counted = size;
+    }
+    const qint64 now = Clock.elapsed();
+    bool grew = false;
+    for (auto host = Hosts.begin(); host != Hosts.end(); ++host) {
+        const int before = host->pace.limit();
+        host->pace.sample(now, host->bytes, holdingOn(host.key()) >= before);
+        grew = grew || host->pace.limit() > before;
+    }
+    if (grew)
+        advance();
+}
+
+void DownloadRun::prepareAhead()
+{
+    // While every slot is taken, the next song's connection is made ready, so it
+    // need not wait for the handshakes once a slot frees. Not to a server that
+    // has shown it takes no more.
+    if (!PartFailure.isEmpty())
+        return;
+    const QString url = Order.upcomingUrl();
+    if (url.isEmpty())
+        return;
+    const QString key = hostKey(url);
+    const Host &host = hostOf(key);
+    if (host.pace.cap() > 0 || host.pace.heldAt(Clock.elapsed()) ||
+        holdingOn(key) < host.pace.limit())
+        return;
+    Ahead->prepare(url);
+}
+
+void DownloadRun::scheduleWake()
+{
+    const qint64 now = Clock.elapsed();
+    qint64 next = -1;
+    const auto consider = [&next, now](qint64 at) {
+        if (at > now && (next < 0 || at < next))
+            next = at;
+    };
+    for (const std::unique_ptr<Transfer> &transfer : Transfers) {
+        if (transfer->step == Transfer::Step::Pausing)
+            consider(transfer->dueMs);
+    }
+    for (const Host &host : std::as_const(Hosts))
+        consider(host.pace.heldUntil());
+    if (next >= 0)
+        Wake->start(int(std::min<qint64>(next - now, 1 << 30)));
 }
 
 DownloadRun::Transfer *DownloadRun::holding(Exchange *exchange) const
@@ -367,6 +645,8 @@ void DownloadRun::finishIfDone()
     if (Current == State::Running && !Order.atEnd())
         return;
     Current = State::Finished;
+    Tick->stop();
+    Wake->stop();
     ReadyParts.clear(); // unused ones go
     emit finished(Tally, FailedAt);
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "exchange.h"
+#include "hostpace.h"
+#include "resumepoint.h"
 #include "runorder.h"
 #include "runreport.h"
 #include "songoutcome.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -12,20 +16,26 @@
 #include <QThreadPool>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CommitQueue;
+class ConnectAhead;
 class HttpSession;
 class PartFile;
 class TargetFolder;
+class QTimer;
 
 // A download run: fetches every marked song that is not on disk yet, in the order
-// RunOrder gives, up to Parallel at once, each streamed into a part file that
-// becomes the song only when it is whole. Driven by its exchanges', its file
-// thread's and its commit queue's signals, each taken from the event loop, so no
-// step runs inside another; no window, no nested event loop. Songs are named by
-// their ids. The owner starts it, shows what it reports and learns its end from
-// finished().
+// RunOrder gives, as many at once per server as its HostPace allows, each
+// streamed into a part file that becomes the song only when it is whole. A song
+// whose connection broke, stalled or was throttled is tried again (Tries in all,
+// after a growing pause), going on from the bytes it holds where the server
+// allows; one that a busy server left waiting while it served others goes back
+// to the queue uncounted. The next song's connection is opened ahead. Driven by its exchanges', its
+// file thread's and its commit queue's signals, each taken from the event loop, so no step runs
+// inside another; no window, no nested event loop. Songs are named by their ids. The owner starts
+// it, shows what it reports and learns its end from finished().
 class DownloadRun : public QObject
 {
     Q_OBJECT
@@ -46,11 +56,16 @@ public:
     {
         QString chosenFolder;   // the user's folder
         QStringList subfolders; // the station's, and optionally the day's, below it
-        int parallel = 4;
+        int parallel = Auto;    // songs at once per server
+        // timings.Attempts bounds the attempts of a song that gets no answer.
         Exchange::Timings timings;
+        int retryPauseMs = 1000; // before a song's second try; doubled for each after
     };
 
-    static constexpr int MaxParallel = 8;
+    static constexpr int Auto = 0; // parallel chosen by the run
+    static constexpr int MaxParallel = HostPace::AutoMax;
+    static constexpr int Tries = 3;
+    static constexpr int TickMs = 250; // how often throughput is sampled
 
     DownloadRun(QList<IdentifiedSong> songs, const Marks *marks, HttpSession *session,
                 QObject *parent = nullptr);
@@ -67,6 +82,8 @@ public:
     int total() const { return Order.total(); }
     // The most songs that were in flight at once.
     int peakInFlight() const { return Peak; }
+    // Songs at once the run allows now for url's server.
+    int limitFor(const QString &url) const;
     // Where the songs go, with a trailing separator, once the folder is open.
     QString folderPath() const;
 
@@ -85,25 +102,58 @@ Q_SIGNALS:
 
 private:
     // One song on its way from the server to its name on disk. It holds an
-    // exchange (one of Parallel) until its body has come; its name stays taken
+    // exchange until its body has come; its name stays taken
     // until the file is committed.
     struct Transfer
     {
-        enum class Step { WaitingForPart, Fetching, Committing };
+        enum class Step {
+            WaitingForPart,
+            Fetching,
+            Pausing, // sent back, to go again once due and its server has room
+            Committing,
+        };
         Step step = Step::WaitingForPart;
         SongId song = 0;
         int index = -1; // into the order
         QString name;
+        QString host;
         int tag = 0; // the commit's
         std::shared_ptr<PartFile> part;
         Exchange *exchange = nullptr;
-        double fraction = 0; // of its body, while fetching
-        qint64 bytes = 0;    // of the whole body, once it came
+        double fraction = 0;    // of its body, while fetching
+        qint64 bytes = 0;       // of the whole body, once it came
+        int tries = 0;          // counted requests
+        int silent = 0;         // unanswered attempts while its server served no other
+        bool streaming = false; // the current attempt has had its first byte
+        qint64 counted = 0;     // of the part's bytes, in its host's throughput
+        qint64 dueMs = 0;       // pausing: when it may go again
+        qint64 length = -1;     // of the whole body, once a response told
+        ResumePoint resume;     // where the next try goes on from
+    };
+
+    struct Host
+    {
+        HostPace pace;
+        qint64 bytes = 0; // body bytes that came from it
     };
 
     void folderReady(std::shared_ptr<TargetFolder> folder, const QString &failedAt);
     void advance();
-    void begin(const RunOrder::Step &step, Exchange *exchange);
+    RunOrder::Room roomFor(const QString &name, const QString &url);
+    void resumeDue(qint64 now);
+    void begin(const RunOrder::Step &step);
+    Exchange *takeExchange();
+    void startFetch(Transfer *transfer);
+    void sendBack(Transfer *transfer, qint64 dueMs, bool counted);
+    bool retried(Transfer *transfer);
+    void tick();
+    void prepareAhead();
+    void scheduleWake();
+    void failWaiting(const QString &reason);
+    Host &hostOf(const QString &key);
+    static QString hostKey(const QString &url);
+    int holdingOn(const QString &host) const;
+    int streamingOn(const QString &host, const Transfer *besides) const;
     bool nameBusy(const QString &name) const;
     void orderParts();
     void partMade(std::shared_ptr<PartFile> part);
@@ -126,8 +176,14 @@ private:
     QString FailedAt;
 
     std::shared_ptr<TargetFolder> Folder;
-    QList<Exchange *> Exchanges;     // Parallel of them, for the whole run
+    QList<Exchange *> Exchanges;     // made as needed, kept for the whole run
     QList<Exchange *> FreeExchanges; // those no transfer holds
+    QHash<QString, Host> Hosts;
+    ConnectAhead *Ahead;
+    QElapsedTimer Clock;
+    QTimer *Tick;
+    QTimer *Wake;        // a pause or a server's wait is over
+    QString PartFailure; // the folder took no part file: why the rest fail
     std::vector<std::unique_ptr<Transfer>> Transfers;
     CommitQueue *Commits = nullptr;
     QThreadPool FileThread; // makes folders and part files off the caller's thread

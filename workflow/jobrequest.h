@@ -19,7 +19,7 @@ struct JobRequest
     QString folder;       // "" for the stored one
     std::optional<bool> noNumbers;
     std::optional<bool> dayFolders;
-    int parallel = 0; // 0 for the stored number
+    int parallel = -1; // songs at once, 0 for the run's choice, -1 for the stored setting
     bool quiet = false;
 
     // A station by its number in the list (1 to 7), its name or its path

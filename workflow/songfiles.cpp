@@ -38,10 +38,14 @@ QString SafeFileName(const QString &stem, const QString &extension)
     return safe + extension;
 }
 
+QString SongFileStem(const SongEntry &song, bool noNumbers)
+{
+    return noNumbers ? song.title : PositionText(song.position) + u' ' + song.title;
+}
+
 QString SongFileName(const SongEntry &song, bool noNumbers)
 {
-    const QString stem = noNumbers ? song.title : PositionText(song.position) + u' ' + song.title;
-    return SafeFileName(stem, u".mp3"_s);
+    return SafeFileName(SongFileStem(song, noNumbers), u".mp3"_s);
 }
 
 QString StationFolder(const QString &chosenFolder, const QString &stationName)

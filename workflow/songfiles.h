@@ -11,6 +11,8 @@ constexpr int MaxFileNameLength = 255;
 // The file name of a song: its position as four digits and a blank (unless
 // noNumbers), its title, ".mp3"; made safe for the file system and capped.
 QString SongFileName(const SongEntry &song, bool noNumbers);
+// What SongFileName makes its name of, before it is made safe and cut.
+QString SongFileStem(const SongEntry &song, bool noNumbers);
 
 // stem with what does not belong in a file name replaced by "_" (control
 // characters U+0000-U+001F and U+007F everywhere; on Windows also ? " < > | : *;

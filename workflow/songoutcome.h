@@ -21,6 +21,7 @@ struct SongOutcome
     QString reason;    // empty for Stored
     QString file;      // the song's file name in the run's folder; "" when none was made up
     qint64 bytes = -1; // of a stored song's file
+    int tries = 0;     // requests the run made for it (a server's "busy" not counted)
 
     static SongOutcome stored() { return {Kind::Stored, {}, {}, -1}; }
     static SongOutcome present();

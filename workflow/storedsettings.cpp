@@ -46,7 +46,7 @@ StoredSettings StoredSettings::read(const QSettings &store)
     stored.chartHost = store.value(Key(u"ChartHost"), DefaultHost).toString();
     stored.updateHost = store.value(Key(u"UpdateHost"), DefaultHost).toString();
     const int parallel = Text(store, u"Parallel").toInt(&isNumber);
-    stored.parallel = isNumber ? std::clamp(parallel, 1, MaxParallel) : DefaultParallel;
+    stored.parallel = isNumber ? std::clamp(parallel, 1, MaxParallel) : AutoParallel;
     return stored;
 }
 

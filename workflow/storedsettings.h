@@ -10,8 +10,9 @@ class QSettings;
 // read and written as one value. The texts are exact: only "True" is true.
 struct StoredSettings
 {
-    static constexpr int DefaultParallel = 4;
-    static constexpr int MaxParallel = 8;
+    static constexpr int AutoParallel = 0; // the run chooses, from what it sees
+    static constexpr int DefaultParallel = AutoParallel;
+    static constexpr int MaxParallel = 16;
 
     int station = -1;               // "Station": index in the station table, -1 for none
     QString path;                   // "Path": "" when absent
@@ -20,7 +21,7 @@ struct StoredSettings
     QString lastUpdate;             // "LastUpdate": day of the last update check
     QString chartHost;              // "ChartHost", never written
     QString updateHost;             // "UpdateHost", never written
-    int parallel = DefaultParallel; // "Parallel": 1 to MaxParallel, never written
+    int parallel = DefaultParallel; // "Parallel": "auto" or 1 to MaxParallel, never written
 
     static StoredSettings read(const QSettings &store);
 

@@ -262,8 +262,9 @@ Workflow::RunStart Workflow::startRun()
     options.subfolders = {stationName()};
     if (Chosen.dayFolders)
         options.subfolders.append(TodayText());
-    options.parallel = Parallel > 0 ? Parallel : stored().parallel;
+    options.parallel = Parallel >= 0 ? Parallel : stored().parallel;
     options.timings = Times.exchange;
+    options.retryPauseMs = Times.retryPauseMs;
 
     Songs->clearOutcomes();
     LastRunFolder.clear();

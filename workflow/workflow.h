@@ -50,6 +50,7 @@ public:
         Exchange::Timings exchange;
         int pageDeadlineMs = 60000;  // a page load as a whole
         int updateDeadlineMs = 4000; // the update check, which holds up the window
+        int retryPauseMs = 1000;     // before a song's second try, doubled after
     };
 
     // What the user chose. The run reads the numbering option as it reaches each song.
@@ -74,7 +75,7 @@ public:
     void setTimings(const Timings &timings);
     Timings timings() const { return Times; }
     void setMaxPageSize(qint64 bytes);
-    // Songs fetched at once; 0 for the stored number.
+    // Songs fetched at once per server; 0 for the run's choice, -1 for the stored setting.
     void setParallel(int songs) { Parallel = songs; }
 
     HttpSession *session() { return &Session; }
@@ -184,7 +185,7 @@ private:
     Choices Chosen;
     QString LoadStation, LoadDate; // of the load going on
     bool Storing = true;
-    int Parallel = 0;
+    int Parallel = -1;                // the stored setting
     bool SettingsUnsaved = false;     // a write failed; said at the end of that work
     bool SettingsFailureTold = false; // and not again while writes keep failing
 };

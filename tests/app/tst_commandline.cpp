@@ -43,6 +43,12 @@ void tst_CommandLine::answersWithoutDisplay_data()
         << QStringList{u"playlist.txt"_s} << 2 << QStringList() << u"playlist.txt"_s;
     QTest::newRow("toolkit option without its value")
         << QStringList{u"-style"_s} << 2 << QStringList() << u"style"_s;
+    QTest::newRow("--parallel past 16")
+        << QStringList{u"--station"_s, u"1"_s, u"--parallel"_s, u"17"_s} << 2 << QStringList()
+        << u"--parallel: auto"_s;
+    QTest::newRow("--parallel neither auto nor a number")
+        << QStringList{u"--station"_s, u"1"_s, u"--parallel"_s, u"Auto"_s} << 2 << QStringList()
+        << u"--parallel: auto"_s;
 }
 
 void tst_CommandLine::answersWithoutDisplay()

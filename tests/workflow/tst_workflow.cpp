@@ -104,7 +104,7 @@ void tst_Workflow::create()
 {
     work = std::make_unique<Workflow>(
         std::make_unique<QSettings>(settingsPath(), QSettings::IniFormat));
-    work->setTimings({{300, 1500, 20, 0}, 10000, 1500});
+    work->setTimings({{300, 1500, 20, 0}, 10000, 1500, 20});
     work->restoreChoices();
     work->setFolder(music());
     songs = work->songs();
@@ -189,12 +189,13 @@ void tst_Workflow::runStoresMarkedSongs_data()
     QTest::addColumn<bool>("byDate");
     QTest::addColumn<QString>("parallel"); // as stored; "" for none
     QTest::addColumn<int>("most");         // songs in flight at once, at most
-    QTest::newRow("numbered") << false << false << u""_s << 4;
-    QTest::newRow("not numbered") << true << false << u""_s << 4;
-    QTest::newRow("numbered, by date") << false << true << u""_s << 4;
+    QTest::newRow("numbered") << false << false << u""_s << 16;
+    QTest::newRow("not numbered") << true << false << u""_s << 16;
+    QTest::newRow("numbered, by date") << false << true << u""_s << 16;
     QTest::newRow("one at a time") << false << false << u"1"_s << 1;
     QTest::newRow("eight at once") << false << false << u"8"_s << 8;
-    QTest::newRow("past the top") << false << false << u"50"_s << 8;
+    QTest::newRow("chosen by the run") << false << false << u"auto"_s << 16;
+    QTest::newRow("past the top") << false << false << u"50"_s << 16;
     QTest::newRow("below the bottom") << false << false << u"0"_s << 1;
 }
 

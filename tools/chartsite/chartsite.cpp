@@ -83,9 +83,10 @@ void ChartSite::useTls(const QSslConfiguration &configuration)
 
 ChartSite::~ChartSite() = default;
 
-bool ChartSite::listen(quint16 port)
+bool ChartSite::listen(quint16 port, const QString &address)
 {
-    return server->listen(QHostAddress::LocalHost, port);
+    return server->listen(
+        address.isEmpty() ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(address), port);
 }
 
 quint16 ChartSite::port() const

@@ -57,8 +57,8 @@ public:
     // Serve over TLS with the configuration's certificate and key; call before listen().
     void useTls(const QSslConfiguration &configuration);
     bool usesTls() const { return tls; }
-    // Listens on 127.0.0.1 (port 0: any free port).
-    bool listen(quint16 port = 0);
+    // Listens on 127.0.0.1, or on address (port 0: any free port).
+    bool listen(quint16 port = 0, const QString &address = {});
     quint16 port() const;
     // "127.0.0.1:<port>"
     QString hostAndPort() const;

@@ -78,6 +78,10 @@ int main(int argc, char *argv[])
     parser.addOption({u"retry-after"_s,
                       u"Seconds the 503 and 429 answers ask to wait (default 1)."_s, u"s"_s,
                       u"1"_s});
+    parser.addOption({u"address"_s,
+                      u"Listen on this address instead of 127.0.0.1 (a benchmark's network "
+                      "namespace)."_s,
+                      u"IP"_s});
     parser.addOption({u"tls"_s,
                       u"Serve over TLS with a certificate made at start; the addresses the "
                       "site names then start with https://."_s});
@@ -138,8 +142,10 @@ int main(int argc, char *argv[])
         configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
         site.useTls(configuration);
     }
-    if (!site.listen(quint16(port))) {
-        QTextStream(stderr) << "cannot listen on 127.0.0.1:" << port << '\n';
+    const QString address = parser.value(u"address"_s);
+    if (!site.listen(quint16(port), address)) {
+        QTextStream(stderr) << "cannot listen on " << (address.isEmpty() ? u"127.0.0.1"_s : address)
+                            << ':' << port << '\n';
         return 1;
     }
     // The run script reads the port from the first line.
