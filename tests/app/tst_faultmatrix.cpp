@@ -5,6 +5,7 @@
 #include "g.h"
 #include "playlistmodel.h"
 #include "scriptedserver.h"
+#include "underwine.h"
 #include "windowfixture.h"
 #include "xpb.h"
 
@@ -26,6 +27,19 @@ using Ending = ScriptedServer::Ending;
 namespace {
 
 constexpr int Nashe = 5;
+
+// A name's limit counts UTF-8 bytes on Linux and UTF-16 units on Windows, where a
+// link to a file is no symbolic link but a shortcut file.
+#ifdef Q_OS_WIN
+constexpr int LongTitleKept = 242;
+constexpr bool SymbolicLinks = false;
+#else
+constexpr int LongTitleKept = 121;
+constexpr bool SymbolicLinks = true;
+#endif
+
+constexpr char WineReset[] =
+    "Wine's sockets tell a reset from an orderly close neither by state nor by a read";
 
 Reply Respond(const QByteArray &bytes, Ending end = Ending::Close)
 {
@@ -105,6 +119,8 @@ void tst_FaultMatrix::pageFaults_data()
 void tst_FaultMatrix::pageFaults()
 {
     QFETCH(Reply, page);
+    if (page.End == Ending::Reset && UnderWine())
+        QSKIP(WineReset);
     const bool refused = page.Parts.isEmpty() && page.End == Ending::Close;
     ScriptedServer server({page});
     QTcpServer closed;
@@ -175,8 +191,10 @@ void tst_FaultMatrix::songFaults_data()
                                 << plainName << u""_s << none << failed;
     QTest::newRow("endless redirects") << Respond("HTTP/1.0 302 Found\r\nLocation: /song\r\n\r\n")
                                        << plain << plainName << u""_s << none << failed;
-    QTest::newRow("dangling link at the path: present, not followed")
-        << Respond(Song("", "mp3!")) << plain << plainName << u"dangling"_s << none << present;
+    if (SymbolicLinks) {
+        QTest::newRow("dangling link at the path: present, not followed")
+            << Respond(Song("", "mp3!")) << plain << plainName << u"dangling"_s << none << present;
+    }
     QTest::newRow("folder at the path: no song")
         << Respond(Song("", "mp3!")) << plain << plainName << u"folder"_s << none << failed;
     QTest::newRow("control characters in the title")
@@ -185,7 +203,8 @@ void tst_FaultMatrix::songFaults_data()
     // 255 bytes: "Artist - " 9, 121 two-byte letters, ".mp3" 4.
     QTest::newRow("absurdly long title")
         << Respond(Song("", "mp3!")) << QString(200000, u'я')
-        << u"Artist - "_s + QString(121, u'я') + u".mp3"_s << u""_s << QByteArray("mp3!") << done;
+        << u"Artist - "_s + QString(LongTitleKept, u'я') + u".mp3"_s << u""_s << QByteArray("mp3!")
+        << done;
     QTest::newRow("lengths 3 then 4")
         << Respond(Song("Content-Length: 3\r\nContent-Length: 4\r\n", "mp3!")) << plain << plainName
         << u""_s << none << failed;
@@ -204,6 +223,8 @@ void tst_FaultMatrix::songFaults_data()
 void tst_FaultMatrix::songFaults()
 {
     QFETCH(Reply, song);
+    if (song.End == Ending::Reset && UnderWine())
+        QSKIP(WineReset);
     QFETCH(QString, title);
     QFETCH(QString, name);
     QFETCH(QString, atPath);

@@ -6,6 +6,7 @@
 #include "receivebuffer.h"
 #include "scriptedserver.h"
 #include "testcertificates.h"
+#include "underwine.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,6 +142,9 @@ public:
 
 void tst_G_Tls::initTestCase()
 {
+    if (UnderWine())
+        QSKIP("Wine's Schannel, over GnuTLS, completes no handshake with the tests' own "
+              "certificates");
     QVERIFY(Root.isValid());
     QVERIFY2(Certificates.create(), qPrintable(Certificates.errorText()));
     Song.resize(3 << 20);

@@ -3,6 +3,7 @@
 #include "sitecontent.h"
 #include "songreply.h"
 #include "testcertificates.h"
+#include "underwine.h"
 
 #include <QProcess>
 #include <QSslSocket>
@@ -146,6 +147,8 @@ void tst_ChartSite::pageNamesAddressesOnTheSite()
 {
     QFETCH(bool, overTls);
     QFETCH(QByteArray, scheme);
+    if (overTls && UnderWine())
+        QSKIP("Wine's Schannel, over GnuTLS, cannot load the site's certificate chain");
     const ChartSite &named = overTls ? tlsSite : site;
     const QByteArray response = fetch(u"/europaplus/history/16.06.2014/"_s, 5000, overTls);
     QVERIFY2(response.startsWith("HTTP/1.0 200 OK\r\n"), response.left(200).constData());
@@ -212,6 +215,8 @@ void tst_ChartSite::faults()
     QFETCH(QByteArray, statusLine);
     QFETCH(bool, bodyComplete);
     QFETCH(bool, overTls);
+    if (overTls && UnderWine())
+        QSKIP("Wine's Schannel, over GnuTLS, cannot load the site's certificate chain");
     ChartSite &faulty = overTls ? tlsSite : site;
     faulty.setSongFault(4, ChartSite::Fault(fault));
     const QByteArray response = fetch(u"/songs/nashe/16.06.2014/4.mp3"_s, 5000, overTls);
@@ -323,6 +328,8 @@ void tst_ChartSite::onceFaults()
 {
     QFETCH(int, fault);
     QFETCH(QByteArray, first);
+    if (ChartSite::Fault(fault) == ChartSite::Fault::Break && UnderWine())
+        QSKIP("under Wine the reset drops what the site wrote before it");
     site.setSongFault(ChartSite::EverySong, ChartSite::Fault(fault));
     site.setRetryAfter(7);
     const QByteArray song = SiteContent::SongFile(u"nashe"_s, u"16.06.2014"_s, 4);

@@ -31,6 +31,17 @@ QString ApacheInstance::program()
 
 bool ApacheInstance::letWorkersRead()
 {
+    if (HostProcess::isBridged()) {
+        // The modes are the host's, which only the host's chmod sets.
+        HostProcess chmod;
+        if (!chmod.start(HostProcess::findProgram(u"chmod"_s), {u"-R"_s, u"o+rX"_s, hostRoot()}) ||
+            !chmod.waitForFinished(10000) || chmod.exitCode() != 0) {
+            setError(u"chmod o+rX "_s + hostRoot() + u": "_s + chmod.errorString() +
+                     QString::fromLocal8Bit(chmod.output()));
+            return false;
+        }
+        return true;
+    }
     const QFile::Permissions folderBits = QFile::ReadOther | QFile::ExeOther;
     for (QDir above = QFileInfo(root()).dir(); !above.isRoot();
          above = QFileInfo(above.path()).dir()) {
