@@ -4,6 +4,7 @@
 #include "scriptedserver.h"
 #include "sitecontent.h"
 #include "songfiles.h"
+#include "underwine.h"
 
 #include <QDate>
 #include <QDir>
@@ -19,6 +20,24 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A name's limit counts UTF-8 bytes on Linux and UTF-16 units on Windows, where
+// the run holds its folder and part files so that neither can go mid-run.
+#ifdef Q_OS_WIN
+qsizetype StoredNameLength(const QString &name)
+{
+    return name.size();
+}
+constexpr int PastTheCut = 260;
+constexpr bool FolderCanGo = false;
+#else
+qsizetype StoredNameLength(const QString &name)
+{
+    return name.toUtf8().size();
+}
+constexpr int PastTheCut = 130; // two bytes each
+constexpr bool FolderCanGo = true;
+#endif
 
 const QString Slug = u"nashe"_s;
 const QString Day = u"08.12.2026"_s;
@@ -423,6 +442,8 @@ void tst_DownloadRun::threeFailedTriesEndWithTheReason()
 {
     QFETCH(ScriptedServer::Reply, reply);
     QFETCH(QString, reason);
+    if (reply.End == ScriptedServer::Ending::Reset && UnderWine())
+        QSKIP("Wine's sockets tell a reset from an orderly close neither by state nor by a read");
     settings.timings.IdleMs = 300;
     ScriptedServer server({reply});
     QVERIFY(runOne(server.url(u"/s.mp3"_s)));
@@ -478,8 +499,8 @@ void tst_DownloadRun::titlesEqualAfterTheCutGetAFileEach()
 {
     marks.marked = {101, 102, 103};
     marks.numbers = false;
-    // 260 bytes in common: past the cut of a 255-byte name.
-    const QString common = QString(130, QChar(0x0416));
+    // 260 bytes or units in common: past the cut of a 255-long name.
+    const QString common = QString(PastTheCut, QChar(0x0416));
     QList<IdentifiedSong> list = songs(3);
     list[0].song.title = common + u" - One"_s;
     list[1].song.title = common + u" - Two"_s;
@@ -487,11 +508,11 @@ void tst_DownloadRun::titlesEqualAfterTheCutGetAFileEach()
     QVERIFY(run(list, 4));
     const SongOutcome one = outcomes.value(101);
     const SongOutcome two = outcomes.value(102);
-    QCOMPARE(one.kind, SongOutcome::Kind::Stored);
-    QCOMPARE(two.kind, SongOutcome::Kind::Stored);
+    QVERIFY2(one.kind == SongOutcome::Kind::Stored, qPrintable(one.reason));
+    QVERIFY2(two.kind == SongOutcome::Kind::Stored, qPrintable(two.reason));
     QVERIFY(one.file != two.file);
     QVERIFY(two.file.endsWith(u" (2).mp3"_s));
-    QVERIFY(two.file.toUtf8().size() <= MaxFileNameLength);
+    QVERIFY(StoredNameLength(two.file) <= MaxFileNameLength);
     QCOMPARE(Read(folder() + one.file), SiteContent::SongFile(Slug, Day, 1));
     QCOMPARE(Read(folder() + two.file), SiteContent::SongFile(Slug, Day, 2));
     QCOMPARE(outcomes.value(103).kind, SongOutcome::Kind::Present);
@@ -500,6 +521,9 @@ void tst_DownloadRun::titlesEqualAfterTheCutGetAFileEach()
 
 void tst_DownloadRun::aFolderGoneMidRunFailsTheWaitingSongsAtOnce()
 {
+    if (!FolderCanGo)
+        QSKIP(
+            "Windows keeps the run's folder and part files from going (tst_partfile's held rows)");
     site->setSongSize(64 * 1024, 64 * 1024);
     site->setRate(128 * 1024);
     marks.marked = {101, 102, 103, 104};
