@@ -119,11 +119,10 @@ Exchange *DownloadRun::takeExchange()
                     updateProgress();
                 }
             });
-    connect(exchange, &Exchange::bodyProgress, this,
-            [this, exchange](qint64 bytes, qint64 length) {
-                if (Transfer *transfer = holding(exchange))
-                    emit songProgress(transfer->song, bytes, length);
-            });
+    connect(exchange, &Exchange::bodyProgress, this, [this, exchange](qint64 bytes, qint64 length) {
+        if (Transfer *transfer = holding(exchange))
+            emit songProgress(transfer->song, bytes, length);
+    });
     Exchanges.append(exchange);
     return exchange;
 }
