@@ -38,9 +38,6 @@ constexpr int LongTitleKept = 121;
 constexpr bool SymbolicLinks = true;
 #endif
 
-constexpr char WineReset[] =
-    "Wine's sockets tell a reset from an orderly close neither by state nor by a read";
-
 Reply Respond(const QByteArray &bytes, Ending end = Ending::Close)
 {
     return Reply{{{bytes, 0}}, end};
@@ -120,7 +117,7 @@ void tst_FaultMatrix::pageFaults()
 {
     QFETCH(Reply, page);
     if (page.End == Ending::Reset && UnderWine())
-        QSKIP(WineReset);
+        QSKIP(WineCannotReset);
     const bool refused = page.Parts.isEmpty() && page.End == Ending::Close;
     ScriptedServer server({page});
     QTcpServer closed;
@@ -224,7 +221,7 @@ void tst_FaultMatrix::songFaults()
 {
     QFETCH(Reply, song);
     if (song.End == Ending::Reset && UnderWine())
-        QSKIP(WineReset);
+        QSKIP(WineCannotReset);
     QFETCH(QString, title);
     QFETCH(QString, name);
     QFETCH(QString, atPath);

@@ -633,7 +633,7 @@ void tst_G::streamedBodies()
     QFETCH(bool, whole);
     QFETCH(int, percentReports);
     if (reply.End == ScriptedServer::Ending::Reset && UnderWine())
-        QSKIP("Wine's sockets tell a reset from an orderly close neither by state nor by a read");
+        QSKIP(WineCannotReset);
     // A redirect first: only the final body may reach the sink.
     ScriptedServer server(
         {ScriptedServer::respond(redirect("302 Found", "/song", "Content-Length: 5\r\n") + "moved"),

@@ -143,8 +143,7 @@ public:
 void tst_G_Tls::initTestCase()
 {
     if (UnderWine())
-        QSKIP("Wine's Schannel, over GnuTLS, completes no handshake with the tests' own "
-              "certificates");
+        QSKIP(WineCannotHandshake);
     QVERIFY(Root.isValid());
     QVERIFY2(Certificates.create(), qPrintable(Certificates.errorText()));
     Song.resize(3 << 20);

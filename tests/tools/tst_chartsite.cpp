@@ -148,7 +148,7 @@ void tst_ChartSite::pageNamesAddressesOnTheSite()
     QFETCH(bool, overTls);
     QFETCH(QByteArray, scheme);
     if (overTls && UnderWine())
-        QSKIP("Wine's Schannel, over GnuTLS, cannot load the site's certificate chain");
+        QSKIP(WineCannotServeTls);
     const ChartSite &named = overTls ? tlsSite : site;
     const QByteArray response = fetch(u"/europaplus/history/16.06.2014/"_s, 5000, overTls);
     QVERIFY2(response.startsWith("HTTP/1.0 200 OK\r\n"), response.left(200).constData());
@@ -216,7 +216,7 @@ void tst_ChartSite::faults()
     QFETCH(bool, bodyComplete);
     QFETCH(bool, overTls);
     if (overTls && UnderWine())
-        QSKIP("Wine's Schannel, over GnuTLS, cannot load the site's certificate chain");
+        QSKIP(WineCannotServeTls);
     ChartSite &faulty = overTls ? tlsSite : site;
     faulty.setSongFault(4, ChartSite::Fault(fault));
     const QByteArray response = fetch(u"/songs/nashe/16.06.2014/4.mp3"_s, 5000, overTls);
@@ -409,7 +409,7 @@ void tst_ChartSite::versionReply()
 void tst_ChartSite::commandLineSiteOverTlsNamesItsCertificate()
 {
     if (UnderWine())
-        QSKIP("Wine's Schannel, over GnuTLS, cannot load the site's certificate chain");
+        QSKIP(WineCannotServeTls);
     QProcess program;
     program.start(QString::fromUtf8(CHARTSITE_PROGRAM), {u"0"_s, u"--tls"_s});
     QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));

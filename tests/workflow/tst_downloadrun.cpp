@@ -447,7 +447,7 @@ void tst_DownloadRun::threeFailedTriesEndWithTheReason()
     QFETCH(ScriptedServer::Reply, reply);
     QFETCH(QString, reason);
     if (reply.End == ScriptedServer::Ending::Reset && UnderWine())
-        QSKIP("Wine's sockets tell a reset from an orderly close neither by state nor by a read");
+        QSKIP(WineCannotReset);
     settings.timings.IdleMs = 300;
     ScriptedServer server({reply});
     QVERIFY(runOne(server.url(u"/s.mp3"_s)));

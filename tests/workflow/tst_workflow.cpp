@@ -385,8 +385,7 @@ void tst_Workflow::storingOffWritesNothing()
 void tst_Workflow::wholeJobOverTls()
 {
     if (UnderWine())
-        QSKIP("Wine's Schannel, over GnuTLS, completes no handshake with the tests' own "
-              "certificates");
+        QSKIP(WineCannotHandshake);
     TestCertificates certificates;
     QVERIFY2(certificates.create(), qPrintable(certificates.errorText()));
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();

@@ -64,6 +64,4 @@ private:
     bool Normal = false;
     QByteArray Output;
     QString Error;
-
-    friend class Backend;
 };
