@@ -106,8 +106,12 @@ Exchange *DownloadRun::takeExchange()
         Qt::QueuedConnection);
     connect(exchange, &Exchange::lightChanged, this, [this, exchange](Exchange::Light light) {
         if (light == Exchange::Light::Receiving) {
-            if (Transfer *transfer = holding(exchange))
+            if (Transfer *transfer = holding(exchange); transfer && !transfer->streaming) {
                 transfer->streaming = true;
+                qint64 &answer = hostOf(transfer->host).answerMs;
+                const qint64 took = Clock.elapsed() - transfer->attemptMs;
+                answer = answer < 0 ? took : (3 * answer + took) / 4;
+            }
         }
         emit lightChanged(light);
     });
@@ -183,6 +187,20 @@ int DownloadRun::streamingOn(const QString &host, const Transfer *besides) const
         return t.get() != besides && t->step == Transfer::Step::Fetching && t->streaming &&
                t->host == host;
     }));
+}
+
+// A connection waiting far longer for its first byte than the server takes to
+// answer is one the server holds back: its slot brings nothing.
+bool DownloadRun::keptWaiting(const QString &host, qint64 now) const
+{
+    const auto known = Hosts.constFind(host);
+    const qint64 answer = known != Hosts.cend() ? known->answerMs : -1;
+    if (answer < 0)
+        return false;
+    return std::any_of(Transfers.begin(), Transfers.end(), [&](const auto &t) {
+        return t->host == host && t->step == Transfer::Step::Fetching && !t->streaming &&
+               now - t->attemptMs > 2 * answer + TickMs;
+    });
 }
 
 RunOrder::Room DownloadRun::roomFor(const QString &name, const QString &url)
@@ -369,6 +387,7 @@ void DownloadRun::startFetch(Transfer *transfer)
 {
     transfer->step = Transfer::Step::Fetching;
     transfer->streaming = false;
+    transfer->attemptMs = Clock.elapsed();
     ++transfer->tries;
     // A first request carries no Range; a later one goes on from what the part holds.
     transfer->exchange->start({Order.song(transfer->index).song.url, 1, {}, false},
@@ -527,7 +546,8 @@ void DownloadRun::tick()
     bool grew = false;
     for (auto host = Hosts.begin(); host != Hosts.end(); ++host) {
         const int before = host->pace.limit();
-        host->pace.sample(now, host->bytes, holdingOn(host.key()) >= before);
+        host->pace.sample(now, host->bytes,
+                          holdingOn(host.key()) >= before && !keptWaiting(host.key(), now));
         grew = grew || host->pace.limit() > before;
     }
     if (grew)

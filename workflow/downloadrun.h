@@ -65,7 +65,7 @@ public:
     static constexpr int Auto = 0; // parallel chosen by the run
     static constexpr int MaxParallel = HostPace::AutoMax;
     static constexpr int Tries = 3;
-    static constexpr int TickMs = 250; // how often throughput is sampled
+    static constexpr int TickMs = 100; // how often throughput is sampled
 
     DownloadRun(QList<IdentifiedSong> songs, const Marks *marks, HttpSession *session,
                 QObject *parent = nullptr);
@@ -125,6 +125,7 @@ private:
         int tries = 0;          // counted requests
         int silent = 0;         // unanswered attempts while its server served no other
         bool streaming = false; // the current attempt has had its first byte
+        qint64 attemptMs = 0;   // when the current attempt began
         qint64 counted = 0;     // of the part's bytes, in its host's throughput
         qint64 dueMs = 0;       // pausing: when it may go again
         qint64 length = -1;     // of the whole body, once a response told
@@ -134,7 +135,8 @@ private:
     struct Host
     {
         HostPace pace;
-        qint64 bytes = 0; // body bytes that came from it
+        qint64 bytes = 0;     // body bytes that came from it
+        qint64 answerMs = -1; // how long it takes to answer, smoothed; -1 before it did
     };
 
     void folderReady(std::shared_ptr<TargetFolder> folder, const QString &failedAt);
@@ -154,6 +156,7 @@ private:
     static QString hostKey(const QString &url);
     int holdingOn(const QString &host) const;
     int streamingOn(const QString &host, const Transfer *besides) const;
+    bool keptWaiting(const QString &host, qint64 now) const;
     bool nameBusy(const QString &name) const;
     void orderParts();
     void partMade(std::shared_ptr<PartFile> part);

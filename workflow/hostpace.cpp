@@ -15,8 +15,10 @@ void HostPace::sample(qint64 nowMs, qint64 bytes, bool saturated)
     if (!Auto || Settled)
         return;
     if (!WindowOpen) {
-        // A window counts only from a moment when every slot is in use.
-        if (!saturated)
+        // A window counts only from a moment when every slot is in use and bodies
+        // come: before the first answers it would tell nothing, however long the
+        // round trip.
+        if (!saturated || bytes <= 0)
             return;
         WindowOpen = true;
         WindowClean = true;
@@ -30,7 +32,7 @@ void HostPace::sample(qint64 nowMs, qint64 bytes, bool saturated)
     const double rate = double(bytes - WindowStartBytes) / double(nowMs - WindowStartMs);
     const bool clean = WindowClean;
     restartWindow();
-    if (!clean)
+    if (!clean || rate <= 0)
         return;
     // Growing by less than a tenth is the noise of a link already full.
     if (LastRate >= 0 && rate <= LastRate * 1.1) {
@@ -40,8 +42,14 @@ void HostPace::sample(qint64 nowMs, qint64 bytes, bool saturated)
     LastRate = rate;
     const int ceiling = Cap > 0 ? std::min(Cap, AutoMax) : AutoMax;
     Limit = std::min(Limit * 2, ceiling);
-    if (Limit == ceiling)
+    if (Limit == ceiling) {
         Settled = true;
+        return;
+    }
+    // The next window starts here: a long round trip is not waited out twice.
+    WindowOpen = true;
+    WindowStartMs = nowMs;
+    WindowStartBytes = bytes;
 }
 
 void HostPace::refused(int accepted)

@@ -5,8 +5,10 @@
 // How many songs of one server a run fetches at once. Fixed, it is the number
 // given, lowered for good when the server shows it takes fewer. Automatic, it
 // starts at AutoStart and doubles, up to AutoMax, after each window in which
-// every slot was used, nothing went wrong and the bodies came faster than in the
-// window before; once a window brings no more, it stays. Trouble on the line (a
+// every slot was used, bodies came, nothing went wrong and they came faster than
+// in the window before; once a window brings no more, it stays. Windows are short
+// and follow one another, so a long round trip's first seconds, when every
+// connection still speeds up, take it to AutoMax soon. Trouble on the line (a
 // reset or a stall) halves it at once; a server that refuses, queues or throttles
 // connections caps it at the connections it was serving then. Plain arithmetic
 // on the times and byte counts it is given.
@@ -15,7 +17,7 @@ class HostPace
 public:
     static constexpr int AutoStart = 4;
     static constexpr int AutoMax = 16;
-    static constexpr qint64 WindowMs = 500;
+    static constexpr qint64 WindowMs = 200;
 
     // fixed: songs at once, or 0 for automatic.
     explicit HostPace(int fixed = 0);
@@ -25,7 +27,8 @@ public:
     // The most the server was seen to accept; 0 while it has refused nothing.
     int cap() const { return Cap; }
 
-    // The host's body bytes so far, at nowMs, and whether all its slots were in use.
+    // The host's body bytes so far, at nowMs, and whether all its slots were in
+    // use, none of them by a connection the server leaves waiting.
     void sample(qint64 nowMs, qint64 bytes, bool saturated);
     // The server refused, left unanswered or throttled a connection while it served
     // accepted others.
