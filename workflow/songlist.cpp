@@ -241,10 +241,12 @@ QVariant SongList::data(const QModelIndex &index, int role) const
     case Qt::AccessibleDescriptionRole:
         // How the run left it says more than where an older copy lies.
         if (row.outcome) {
-            if (row.outcome->kind != SongOutcome::Kind::Stored)
-                return row.outcome->reason;
-            return row.outcome->bytes >= 0 ? u"Скачано, "_s + SizeText(row.outcome->bytes)
-                                           : u"Скачано"_s;
+            const SongOutcome &done = *row.outcome;
+            // A song that took more than one request says so: the link is worth a look.
+            const QString tries = done.tries > 1 ? u", попыток: %1"_s.arg(done.tries) : QString();
+            if (done.kind != SongOutcome::Kind::Stored)
+                return done.reason + tries;
+            return (done.bytes >= 0 ? u"Скачано, "_s + SizeText(done.bytes) : u"Скачано"_s) + tries;
         }
         if (!row.libraryPath.isEmpty())
             return u"Уже есть: "_s + row.libraryPath;

@@ -159,6 +159,12 @@ void tst_SongList::transferIsToldOnlyWhenItsTextChanges()
     list.setOutcome(list.id(0), {SongOutcome::Kind::Stored, {}, {}, 4404019});
     QCOMPARE(list.index(0).data(SongList::TransferRole).toString(), QString());
     QCOMPARE(list.index(0).data(Qt::ToolTipRole).toString(), u"Скачано, 4,2 МБ"_s);
+    // More than one request is worth telling, stored or not.
+    list.setOutcome(list.id(1), {SongOutcome::Kind::Stored, {}, {}, 4404019, 2});
+    QCOMPARE(list.index(1).data(Qt::ToolTipRole).toString(), u"Скачано, 4,2 МБ, попыток: 2"_s);
+    list.setOutcome(list.id(2), {SongOutcome::Kind::Failed, u"Соединение прервано"_s, {}, -1, 3});
+    QCOMPARE(list.index(2).data(Qt::AccessibleDescriptionRole).toString(),
+             u"Соединение прервано, попыток: 3"_s);
     // A song stopped in flight has no outcome; the end of the run clears it.
     list.setTransfer(list.id(3), 5, -1);
     list.clearTransfers();
