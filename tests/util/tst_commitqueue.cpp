@@ -1,4 +1,5 @@
 #include "commitqueue.h"
+#include "readfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,12 +33,6 @@ std::unique_ptr<PartFile> WholeSong(const QString &folder, const QByteArray &byt
     if (!part->open() || !part->write(bytes))
         return nullptr;
     return part;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
 
 QStringList PartFiles(const QString &folder)
@@ -79,7 +74,7 @@ void tst_CommitQueue::everySongIsCommittedUnderItsName()
     std::iota(expected.begin(), expected.end(), 0);
     QCOMPARE(tags, expected); // each result is told once
     for (int i = 0; i < 20; ++i)
-        QCOMPARE(Read(dir.filePath(u"%1.mp3"_s.arg(i))), "song " + QByteArray::number(i));
+        QCOMPARE(ReadFile(dir.filePath(u"%1.mp3"_s.arg(i))), "song " + QByteArray::number(i));
     QCOMPARE(PartFiles(dir.path()), QStringList());
 }
 
@@ -97,7 +92,7 @@ void tst_CommitQueue::anExistingNameIsLeftAlone()
     queue.commit(WholeSong(dir.path(), "new"), u"song.mp3"_s, 7);
     QVERIFY(committed.wait());
     QCOMPARE(Results(committed), (QList<QPair<int, int>>{{7, int(PartFile::Commit::Present)}}));
-    QCOMPARE(Read(path), QByteArray("old"));
+    QCOMPARE(ReadFile(path), QByteArray("old"));
     QCOMPARE(PartFiles(dir.path()), QStringList());
 }
 
@@ -111,7 +106,7 @@ void tst_CommitQueue::aPathIsHeldUntilItsCommitCameBack()
     QVERIFY(!queue.holds(u"other.mp3"_s));
     QVERIFY(committed.wait());
     QVERIFY(!queue.holds(u"song.mp3"_s));
-    QCOMPARE(Read(dir.filePath(u"song.mp3"_s)), QByteArray("song"));
+    QCOMPARE(ReadFile(dir.filePath(u"song.mp3"_s)), QByteArray("song"));
 }
 
 void tst_CommitQueue::leavingEarlyLetsTheCommitsFinish()
@@ -123,7 +118,7 @@ void tst_CommitQueue::leavingEarlyLetsTheCommitsFinish()
             queue.commit(WholeSong(dir.path(), "song"), u"%1.mp3"_s.arg(i), i);
     }
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(Read(dir.filePath(u"%1.mp3"_s.arg(i))), QByteArray("song"));
+        QCOMPARE(ReadFile(dir.filePath(u"%1.mp3"_s.arg(i))), QByteArray("song"));
     QCOMPARE(PartFiles(dir.path()), QStringList());
 }
 

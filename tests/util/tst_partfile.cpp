@@ -1,4 +1,5 @@
 #include "partfile.h"
+#include "readfile.h"
 #include "targetfolder.h"
 
 #include <QDir>
@@ -21,16 +22,6 @@ private Q_SLOTS:
     void longCyrillicPath();
     void heldFolderStaysPut();
 };
-
-namespace {
-
-QByteArray Read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-} // namespace
 
 void tst_PartFile::commit_data()
 {
@@ -78,9 +69,9 @@ void tst_PartFile::commit()
         QStringList());
     QVERIFY(!QFileInfo::exists(elsewhere));
     if (result == int(PartFile::Commit::Done))
-        QCOMPARE(Read(path), QByteArray("the song"));
+        QCOMPARE(ReadFile(path), QByteArray("the song"));
     if (atTarget == u"file")
-        QCOMPARE(Read(path), QByteArray("old"));
+        QCOMPARE(ReadFile(path), QByteArray("old"));
 }
 
 void tst_PartFile::neverCommittedLeavesNothing()
@@ -152,7 +143,7 @@ void tst_PartFile::longCyrillicPath()
     const QString name = u"0001 Ёлка - Прованс.mp3"_s;
     QCOMPARE(int(part.commit(name)), int(PartFile::Commit::Done));
     QCOMPARE(folder->entryAt(name), TargetFolder::Entry::File);
-    QCOMPARE(Read(folder->path() + name), QByteArray("песня"));
+    QCOMPARE(ReadFile(folder->path() + name), QByteArray("песня"));
     QCOMPARE(folder->removeStaleParts(), 0);
 }
 
@@ -170,13 +161,13 @@ void tst_PartFile::heldFolderStaysPut()
     // Held without delete sharing, the folder cannot be renamed under the run.
     QVERIFY(!QDir().rename(station, moved));
     QCOMPARE(int(part.commit(u"a.mp3"_s)), int(PartFile::Commit::Done));
-    QCOMPARE(Read(station + u"/a.mp3"_s), QByteArray("x"));
+    QCOMPARE(ReadFile(station + u"/a.mp3"_s), QByteArray("x"));
 #else
     // Renamed under the run, the song still lands in the folder the run holds.
     QVERIFY(QDir().rename(station, moved));
     QVERIFY(QDir().mkdir(station));
     QCOMPARE(int(part.commit(u"a.mp3"_s)), int(PartFile::Commit::Done));
-    QCOMPARE(Read(moved + u"/a.mp3"_s), QByteArray("x"));
+    QCOMPARE(ReadFile(moved + u"/a.mp3"_s), QByteArray("x"));
     QVERIFY(!QFileInfo::exists(station + u"/a.mp3"_s));
 #endif
 }

@@ -1,6 +1,7 @@
 // The program run as a scheduled job would run it: no display at all, its own
 // settings folder, the stand-in site on loopback in this process.
 #include "chartsite.h"
+#include "readfile.h"
 #include "sitecontent.h"
 
 #include <QDir>
@@ -26,12 +27,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Day = u"08.12.2026"_s;
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // A stop request as the user gives one: a signal on Unix; on Windows Ctrl+C in
 // the console the program shares with this test, which lets this one pass.

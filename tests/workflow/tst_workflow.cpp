@@ -3,6 +3,7 @@
 #include "chartsite.h"
 #include "datetext.h"
 #include "downloadrun.h"
+#include "readfile.h"
 #include "sitecontent.h"
 #include "songfiles.h"
 #include "songlist.h"
@@ -23,12 +24,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Nashe = 5;
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 int SongFetches(const QStringList &requests)
 {
