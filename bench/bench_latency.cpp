@@ -66,6 +66,7 @@ struct Options
     QString siteFolder; // --write-site
     QString scenario;
     int compareParallel = 2;
+    QString parallel = u"auto"_s; // the window's Parallel over the links
 };
 
 // Bytes received on every interface but loopback, as the kernel counts them.
@@ -284,6 +285,8 @@ int main(int argc, char **argv)
             options.siteFolder = args[++i];
         } else if (args[i] == u"--scenario"_s) {
             options.scenario = args[++i];
+        } else if (args[i] == u"--parallel"_s) {
+            options.parallel = args[++i];
         } else if (args[i] == u"--compare-parallel"_s) {
             options.compareParallel = args[++i].toInt();
         }
@@ -308,14 +311,16 @@ int main(int argc, char **argv)
     const QString settingsPath = work.filePath(u"tunetrawl.conf"_s);
     auto window = openWindow(settingsPath, {{u"ChartHost"_s, options.host},
                                             {u"UpdateHost"_s, options.host},
-                                            {u"Path"_s, music + u'/'}});
+                                            {u"Path"_s, music + u'/'},
+                                            {u"Parallel"_s, options.parallel}});
     if (!window)
         return 2;
 
     std::printf("(g) round trip %d ms, %d Mbit/s, loss %d/1000, queue %d ms, from %s; %d rounds; "
-                "window shown on %s; Parallel auto (the default)\n",
+                "window shown on %s; Parallel %s\n",
                 options.rttMs, options.rateMbit, options.lossPerThousand, options.queueMs,
-                qPrintable(options.host), options.rounds, qPrintable(platformNote()));
+                qPrintable(options.host), options.rounds, qPrintable(platformNote()),
+                qPrintable(options.parallel));
     if (!options.scenario.isEmpty())
         return troubledServer(options, *window, settingsPath, music) ? 0 : 1;
     bool met = true;
@@ -383,7 +388,7 @@ int main(int argc, char **argv)
                     "flight at most %d; tries beyond the first %d (all rounds); the list loaded "
                     "in %.1f ms\n",
                     complete ? "yes" : "NO", qPrintable(status), peak, retries, *loaded);
-        printSeries("run, default Parallel", run, "ms", 0);
+        printSeries(qPrintable(u"run, Parallel "_s + options.parallel), run, "ms", 0);
         for (qsizetype w = 0; w < curlRuns.size(); ++w) {
             const QByteArray label =
                 "curl --http1.0 --parallel-max " + QByteArray::number(CurlWidths[w]);
