@@ -22,6 +22,7 @@ DownloadRun::DownloadRun(QList<IdentifiedSong> songs, const Marks *marks, HttpSe
       Ahead(new ConnectAhead(session, this)), Tick(new QTimer(this)), Wake(new QTimer(this)),
       Commits(new CommitQueue(8, this))
 {
+    Ahead->setLimits({HostPace::AutoMax / 2, HostPace::AutoMax, ConnectAhead::Limits{}.ExpiryMs});
     // One thread: part files are made one after another, in the order asked.
     FileThread.setMaxThreadCount(1);
     connect(Commits, &CommitQueue::committed, this,
@@ -356,6 +357,8 @@ void DownloadRun::partMade(std::shared_ptr<PartFile> part)
         return;
     }
     fetch(waiting->get(), std::move(part));
+    // It may have taken a connection made ahead: another is made for the next.
+    prepareAhead();
 }
 
 void DownloadRun::failWaiting(const QString &reason)
@@ -557,19 +560,27 @@ void DownloadRun::tick()
 void DownloadRun::prepareAhead()
 {
     // While every slot is taken, the next song's connection is made ready, so it
-    // need not wait for the handshakes once a slot frees. Not to a server that
-    // has shown it takes no more.
+    // need not wait for the handshakes once a slot frees. While the limit may
+    // still double, as many as a doubling adds: opened early, before the songs
+    // in flight fill the link's queue, their handshakes are neither lost in it
+    // nor waited for once the limit rises. Not to a server that has shown it
+    // takes no more.
     if (!PartFailure.isEmpty())
         return;
-    const QString url = Order.upcomingUrl();
-    if (url.isEmpty())
-        return;
-    const QString key = hostKey(url);
-    const Host &host = hostOf(key);
-    if (host.pace.cap() > 0 || host.pace.heldAt(Clock.elapsed()) ||
-        holdingOn(key) < host.pace.limit())
-        return;
-    Ahead->prepare(url);
+    QHash<QString, int> wanted;
+    for (const QString &url : Order.upcomingUrls(MaxParallel)) {
+        const QString key = hostKey(url);
+        const Host &host = hostOf(key);
+        if (host.pace.cap() > 0 || host.pace.heldAt(Clock.elapsed()) ||
+            holdingOn(key) < host.pace.limit())
+            continue;
+        int &count = wanted[key];
+        if (count >= (host.pace.growing() ? host.pace.limit() : 1))
+            continue;
+        ++count;
+        if (Ahead->held(url) < count)
+            Ahead->prepare(url);
+    }
 }
 
 void DownloadRun::scheduleWake()

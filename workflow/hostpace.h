@@ -23,6 +23,8 @@ public:
     explicit HostPace(int fixed = 0);
 
     bool isAuto() const { return Auto; }
+    // Automatic, and it may still double.
+    bool growing() const { return Auto && !Settled; }
     int limit() const { return Limit; }
     // The most the server was seen to accept; 0 while it has refused nothing.
     int cap() const { return Cap; }

@@ -81,15 +81,16 @@ RunOrder::Step RunOrder::next(const RoomCheck &room)
     return {};
 }
 
-QString RunOrder::upcomingUrl() const
+QStringList RunOrder::upcomingUrls(int most) const
 {
+    QStringList urls;
     for (const auto &[index, name] : Deferred) {
-        if (MarksSource->isMarked(Songs[index].id))
-            return Songs[index].song.url;
+        if (urls.size() < most && MarksSource->isMarked(Songs[index].id))
+            urls.append(Songs[index].song.url);
     }
-    for (qsizetype i = Next; i < Songs.size(); ++i) {
+    for (qsizetype i = Next; i < Songs.size() && urls.size() < most; ++i) {
         if (!Songs[i].song.url.isEmpty() && MarksSource->isMarked(Songs[i].id))
-            return Songs[i].song.url;
+            urls.append(Songs[i].song.url);
     }
-    return {};
+    return urls;
 }

@@ -55,8 +55,8 @@ public:
     // The next step: a song passed over earlier comes first once it can go.
     // Songs without a mark are passed over on the way.
     Step next(const RoomCheck &room);
-    // The address of the song likely to start next; "" when none is left.
-    QString upcomingUrl() const;
+    // The addresses of the songs likely to start next, at most most of them.
+    QStringList upcomingUrls(int most) const;
 
     const IdentifiedSong &song(int index) const { return Songs.at(index); }
     qsizetype size() const { return Songs.size(); }

@@ -73,6 +73,8 @@ private Q_SLOTS:
     void backsOffWhereTheServerTakesFewer_data();
     void backsOffWhereTheServerTakesFewer();
     void autoGrowsWhileThroughputGrows();
+    void opensConnectionsAheadForWhatTheLimitMayAdd_data();
+    void opensConnectionsAheadForWhatTheLimitMayAdd();
     void retryAfterIsHonoured();
     void retryGoesOnFromTheBytesHeld_data();
     void retryGoesOnFromTheBytesHeld();
@@ -371,6 +373,39 @@ void tst_DownloadRun::autoGrowsWhileThroughputGrows()
     QVERIFY2(current->peakInFlight() > HostPace::AutoStart &&
                  current->peakInFlight() <= HostPace::AutoMax,
              qPrintable(QString::number(current->peakInFlight())));
+}
+
+void tst_DownloadRun::opensConnectionsAheadForWhatTheLimitMayAdd_data()
+{
+    QTest::addColumn<int>("parallel");
+    QTest::addColumn<int>("connections"); // four asking, the rest ahead and silent
+    QTest::newRow("auto: as many as a doubling adds") << int(DownloadRun::Auto) << 8;
+    QTest::newRow("a number: the next song's") << 4 << 5;
+}
+
+void tst_DownloadRun::opensConnectionsAheadForWhatTheLimitMayAdd()
+{
+    QFETCH(int, parallel);
+    QFETCH(int, connections);
+    // A server that never answers: nothing flows, so the limit stays where it began.
+    ScriptedServer server({ScriptedServer::silent()});
+    QList<IdentifiedSong> list;
+    for (int position = 1; position <= 12; ++position) {
+        list.append(
+            {SongId(100 + position),
+             {position, u"Song %1"_s.arg(position), server.url(u"/%1.mp3"_s.arg(position))}});
+        marks.marked.insert(SongId(100 + position));
+    }
+    int requests = 0;
+    connect(&server, &ScriptedServer::requestReceived, this, [&] {
+        if (++requests == 4)
+            QTimer::singleShot(400, current.get(), [this] { current->stop(); });
+    });
+    settings.timings.FirstDataMs = 5000;
+    QVERIFY(run(list, parallel));
+    QVERIFY(tally.stopped);
+    QCOMPARE(requests, 4);
+    QCOMPARE(server.connections(), connections);
 }
 
 void tst_DownloadRun::retryAfterIsHonoured()
