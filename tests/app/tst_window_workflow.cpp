@@ -203,9 +203,15 @@ void tst_WindowWorkflow::failedSongsLeaveNoFileAndStayMarked()
     QVERIFY(fx->startRun());
 
     // Each row says how its song ended; the titles stay as they were.
-    const QStringList tips = {u"Скачано"_s, u"Скачано"_s, u"Скачано"_s, u"Сервер ответил 404"_s,
-                              u"Ответ пришёл не весь"_s, u"Скачано"_s, u"Сервер не отвечает"_s,
-                              u"Скачано"_s, u"Нет адреса"_s};
+    const QStringList tips = {u"Скачано"_s,
+                              u"Скачано"_s,
+                              u"Скачано"_s,
+                              u"Сервер ответил 404"_s,
+                              u"Ответ пришёл не весь"_s,
+                              u"Скачано"_s,
+                              u"Сервер не отвечает"_s,
+                              u"Скачано"_s,
+                              u"Нет адреса"_s};
     for (int row = 0; row < tips.size(); ++row) {
         const QModelIndex index = window->Playlist->index(row, 0);
         // A stored song's tip goes on with its size.
@@ -214,14 +220,12 @@ void tst_WindowWorkflow::failedSongsLeaveNoFileAndStayMarked()
     }
     // Song 10 has the title of songs 1 and 2: it names the file of whichever came first.
     const QString twin = window->Playlist->index(9, 0).data(Qt::ToolTipRole).toString();
-    const QString stored = QDir::fromNativeSeparators(twin.mid(int(u"Уже есть: "_s.size())));
-    QVERIFY2(twin.startsWith(u"Уже есть: "_s) && QFileInfo(stored).isFile() &&
-                 QRegularExpression(u"/Наше Радио/000[12] "_s +
-                                    QRegularExpression::escape(window->Songs()[1].title) +
-                                    u"\\.mp3$"_s)
-                     .match(stored)
-                     .hasMatch(),
-             qPrintable(twin));
+    const QFileInfo stored(QDir::fromNativeSeparators(twin.mid(int(u"Уже есть: "_s.size()))));
+    QVERIFY2(
+        twin.startsWith(u"Уже есть: "_s) && stored.isFile() &&
+            stored.absolutePath() == QDir(musicFolder() + u"Наше Радио"_s).absolutePath() &&
+            (stored.fileName().startsWith(u"0001 "_s) || stored.fileName().startsWith(u"0002 "_s)),
+        qPrintable(twin));
     QCOMPARE(ItemText(0), u"0001 "_s + window->Songs()[0].title);
     // The bar shows nothing once the run is over.
     QVERIFY(window->ImagPr->isHidden());
