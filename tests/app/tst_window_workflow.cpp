@@ -238,7 +238,7 @@ void tst_WindowWorkflow::failedSongsLeaveNoFileAndStayMarked()
         QVERIFY2(window->IsMarked(position - 1), qPrintable(QString::number(position)));
         QVERIFY(!files.join(u'|').contains(PositionText(position)));
     }
-    QCOMPARE(ReadFile(folder + u"0002 "_s + window->Songs()[1].title + u".mp3"_s),
+    QCOMPARE(ReadFile(folder + SongFileName(window->Songs()[1], false)),
              SiteContent::SongFile(u"nashe"_s, WindowFixture::today(), 2));
     QCOMPARE(window->st->text(), u"Готово: скачано 5, не скачано 3 (отметки остались)"_s);
     QVERIFY(window->Combo1->isEnabled());

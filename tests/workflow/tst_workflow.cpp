@@ -405,9 +405,8 @@ void tst_Workflow::wholeJobOverTls()
     QCOMPARE(work->status(), u"Готово: скачано 2 файла"_s);
     for (const int row : {0, 2}) {
         const SongEntry &song = songs->song(row);
-        QCOMPARE(
-            ReadFile(stationFolder() + PositionText(song.position) + u' ' + song.title + u".mp3"_s),
-            SiteContent::SongFile(u"nashe"_s, TodayText(), song.position));
+        QCOMPARE(ReadFile(stationFolder() + SongFileName(song, false)),
+                 SiteContent::SongFile(u"nashe"_s, TodayText(), song.position));
     }
 }
 
