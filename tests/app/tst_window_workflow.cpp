@@ -220,12 +220,12 @@ void tst_WindowWorkflow::failedSongsLeaveNoFileAndStayMarked()
     }
     // Song 10 has the title of songs 1 and 2: it names the file of whichever came first.
     const QString twin = window->Playlist->index(9, 0).data(Qt::ToolTipRole).toString();
-    const QFileInfo stored(QDir::fromNativeSeparators(twin.mid(int(u"Уже есть: "_s.size()))));
-    QVERIFY2(
-        twin.startsWith(u"Уже есть: "_s) && stored.isFile() &&
-            stored.absolutePath() == QDir(musicFolder() + u"Наше Радио"_s).absolutePath() &&
-            (stored.fileName().startsWith(u"0001 "_s) || stored.fileName().startsWith(u"0002 "_s)),
-        qPrintable(twin));
+    QStringList twins;
+    for (const int row : {0, 1})
+        twins.append(u"Уже есть: "_s +
+                     QDir::toNativeSeparators(musicFolder() + u"Наше Радио/"_s +
+                                              SongFileName(window->Songs()[row], false)));
+    QVERIFY2(twins.contains(twin), qPrintable(twin));
     QCOMPARE(ItemText(0), u"0001 "_s + window->Songs()[0].title);
     // The bar shows nothing once the run is over.
     QVERIFY(window->ImagPr->isHidden());
