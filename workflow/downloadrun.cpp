@@ -125,8 +125,12 @@ Exchange *DownloadRun::takeExchange()
                 }
             });
     connect(exchange, &Exchange::bodyProgress, this, [this, exchange](qint64 bytes, qint64 length) {
-        if (Transfer *transfer = holding(exchange))
+        if (Transfer *transfer = holding(exchange)) {
+            transfer->received = bytes;
+            if (length >= 0)
+                transfer->length = length;
             emit songProgress(transfer->song, bytes, length);
+        }
     });
     Exchanges.append(exchange);
     return exchange;
@@ -202,6 +206,21 @@ bool DownloadRun::keptWaiting(const QString &host, qint64 now) const
         return t->host == host && t->step == Transfer::Step::Fetching && !t->streaming &&
                now - t->attemptMs > 2 * answer + TickMs;
     });
+}
+
+// Songs of host that will be done within about the time its server takes to
+// answer: their slots free before a new connection could be opened.
+int DownloadRun::endingSoon(const QString &host) const
+{
+    const auto known = Hosts.constFind(host);
+    if (known == Hosts.cend() || known->answerMs < 0)
+        return 0;
+    const double within = double(known->answerMs + TickMs);
+    return int(std::count_if(Transfers.begin(), Transfers.end(), [&](const auto &t) {
+        return t->host == host && t->step == Transfer::Step::Fetching && t->streaming &&
+               t->length >= 0 && t->rate > 0 &&
+               double(std::max<qint64>(0, t->length - t->received)) < t->rate * within;
+    }));
 }
 
 RunOrder::Room DownloadRun::roomFor(const QString &name, const QString &url)
@@ -391,6 +410,7 @@ void DownloadRun::startFetch(Transfer *transfer)
     transfer->step = Transfer::Step::Fetching;
     transfer->streaming = false;
     transfer->attemptMs = Clock.elapsed();
+    transfer->rate = 0;
     ++transfer->tries;
     // A first request carries no Range; a later one goes on from what the part holds.
     transfer->exchange->start({Order.song(transfer->index).song.url, 1, {}, false},
@@ -542,8 +562,13 @@ void DownloadRun::tick()
         if (transfer->step != Transfer::Step::Fetching || !transfer->part)
             continue;
         const qint64 size = transfer->part->size();
-        hostOf(transfer->host).bytes += std::max<qint64>(0, size - transfer->counted);
+        const qint64 came = std::max<qint64>(0, size - transfer->counted);
+        hostOf(transfer->host).bytes += came;
         transfer->counted = size;
+        if (transfer->streaming) {
+            const double rate = double(came) / double(TickMs);
+            transfer->rate = transfer->rate > 0 ? (3 * transfer->rate + rate) / 4 : rate;
+        }
     }
     const qint64 now = Clock.elapsed();
     bool grew = false;
@@ -555,6 +580,8 @@ void DownloadRun::tick()
     }
     if (grew)
         advance();
+    else
+        prepareAhead(); // songs near their end may want connections ready
 }
 
 void DownloadRun::prepareAhead()
@@ -563,19 +590,25 @@ void DownloadRun::prepareAhead()
     // need not wait for the handshakes once a slot frees. While the limit may
     // still double, as many as a doubling adds: opened early, before the songs
     // in flight fill the link's queue, their handshakes are neither lost in it
-    // nor waited for once the limit rises. Not to a server that has shown it
-    // takes no more.
+    // nor waited for once the limit rises. And one for each song that ends
+    // before a handshake could be done: songs begun together end together. Not
+    // to a server that has shown it takes no more.
     if (!PartFailure.isEmpty())
         return;
     QHash<QString, int> wanted;
+    QHash<QString, int> most;
     for (const QString &url : Order.upcomingUrls(MaxParallel)) {
         const QString key = hostKey(url);
         const Host &host = hostOf(key);
         if (host.pace.cap() > 0 || host.pace.heldAt(Clock.elapsed()) ||
             holdingOn(key) < host.pace.limit())
             continue;
+        auto bound = most.find(key);
+        if (bound == most.end())
+            bound = most.insert(
+                key, std::max(host.pace.growing() ? host.pace.limit() : 1, endingSoon(key)));
         int &count = wanted[key];
-        if (count >= (host.pace.growing() ? host.pace.limit() : 1))
+        if (count >= *bound)
             continue;
         ++count;
         if (Ahead->held(url) < count)

@@ -139,7 +139,11 @@ struct WindowFixture
         if (!window->Busy())
             return true;
         QSignalSpy done(window.get(), &Main::workFinished);
-        return done.wait(timeoutMs);
+        if (done.wait(timeoutMs))
+            return true;
+        // Where the work stood, for the log of a row that failed here.
+        qWarning("still busy after %d ms: %s", timeoutMs, qPrintable(window->st->text()));
+        return false;
     }
 
     // Picks a station in the list, as a click does, and waits for its songs.

@@ -378,17 +378,24 @@ void tst_DownloadRun::autoGrowsWhileThroughputGrows()
 void tst_DownloadRun::opensConnectionsAheadForWhatTheLimitMayAdd_data()
 {
     QTest::addColumn<int>("parallel");
-    QTest::addColumn<int>("connections"); // four asking, the rest ahead and silent
-    QTest::newRow("auto: as many as a doubling adds") << int(DownloadRun::Auto) << 8;
-    QTest::newRow("a number: the next song's") << 4 << 5;
+    QTest::addColumn<bool>("nearEnd");    // the four asking get all but a byte at once
+    QTest::addColumn<int>("connections"); // four asking, the rest ahead
+    QTest::newRow("auto: as many as a doubling adds") << int(DownloadRun::Auto) << false << 8;
+    QTest::newRow("a number: the next song's") << 4 << false << 5;
+    QTest::newRow("a number: one for each song about to end") << 4 << true << 8;
 }
 
 void tst_DownloadRun::opensConnectionsAheadForWhatTheLimitMayAdd()
 {
     QFETCH(int, parallel);
+    QFETCH(bool, nearEnd);
     QFETCH(int, connections);
-    // A server that never answers: nothing flows, so the limit stays where it began.
-    ScriptedServer server({ScriptedServer::silent()});
+    // A server that never answers, or sends all but the last byte and waits:
+    // no window closes, so the limit stays where it began.
+    const ScriptedServer::Reply allButAByte{
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 4001\r\n\r\n" + QByteArray(4000, 'x'), 0},
+         {"x", 5000}}};
+    ScriptedServer server({nearEnd ? allButAByte : ScriptedServer::silent()});
     QList<IdentifiedSong> list;
     for (int position = 1; position <= 12; ++position) {
         list.append(
