@@ -126,7 +126,6 @@ Exchange *DownloadRun::takeExchange()
             });
     connect(exchange, &Exchange::bodyProgress, this, [this, exchange](qint64 bytes, qint64 length) {
         if (Transfer *transfer = holding(exchange)) {
-            transfer->received = bytes;
             if (length >= 0)
                 transfer->length = length;
             emit songProgress(transfer->song, bytes, length);
@@ -219,7 +218,7 @@ int DownloadRun::endingSoon(const QString &host) const
     return int(std::count_if(Transfers.begin(), Transfers.end(), [&](const auto &t) {
         return t->host == host && t->step == Transfer::Step::Fetching && t->streaming &&
                t->length >= 0 && t->rate > 0 &&
-               double(std::max<qint64>(0, t->length - t->received)) < t->rate * within;
+               double(std::max<qint64>(0, t->length - t->counted)) < t->rate * within;
     }));
 }
 
@@ -596,19 +595,14 @@ void DownloadRun::prepareAhead()
     if (!PartFailure.isEmpty())
         return;
     QHash<QString, int> wanted;
-    QHash<QString, int> most;
     for (const QString &url : Order.upcomingUrls(MaxParallel)) {
         const QString key = hostKey(url);
         const Host &host = hostOf(key);
         if (host.pace.cap() > 0 || host.pace.heldAt(Clock.elapsed()) ||
             holdingOn(key) < host.pace.limit())
             continue;
-        auto bound = most.find(key);
-        if (bound == most.end())
-            bound = most.insert(
-                key, std::max(host.pace.growing() ? host.pace.limit() : 1, endingSoon(key)));
         int &count = wanted[key];
-        if (count >= *bound)
+        if (count >= std::max(host.pace.growing() ? host.pace.limit() : 1, endingSoon(key)))
             continue;
         ++count;
         if (Ahead->held(url) < count)

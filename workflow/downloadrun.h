@@ -129,7 +129,6 @@ private:
         qint64 counted = 0;     // of the part's bytes, in its host's throughput
         qint64 dueMs = 0;       // pausing: when it may go again
         qint64 length = -1;     // of the whole body, once a response told
-        qint64 received = 0;    // of the whole body so far, what a try went on from included
         double rate = 0;        // bytes/ms of the current attempt, smoothed over ticks
         ResumePoint resume;     // where the next try goes on from
     };

@@ -139,11 +139,10 @@ struct WindowFixture
         if (!window->Busy())
             return true;
         QSignalSpy done(window.get(), &Main::workFinished);
-        if (done.wait(timeoutMs))
-            return true;
-        // Where the work stood, for the log of a row that failed here.
-        qWarning("still busy after %d ms: %s", timeoutMs, qPrintable(window->st->text()));
-        return false;
+        const bool ended = done.wait(timeoutMs);
+        if (!ended) // where the work stood, for the log of the row
+            qWarning("still busy after %d ms: %s", timeoutMs, qPrintable(window->st->text()));
+        return ended;
     }
 
     // Picks a station in the list, as a click does, and waits for its songs.
